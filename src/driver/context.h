@@ -1,0 +1,31 @@
+// The values one step of a conversion run hands to the later ones.
+#ifndef VULCONV_DRIVER_CONTEXT_H_
+#define VULCONV_DRIVER_CONTEXT_H_
+
+#include <cstdint>
+#include <string>
+
+#include "input/calibration_location.h"
+#include "input/parameter_file.h"
+#include "input/scan_text.h"
+#include "output/output_folder.h"
+
+namespace vulconv {
+
+struct ConversionContext {
+  std::string scan_file_name;        // the argument, unchanged
+  std::int64_t spectrum_count = 0;   // from the whole-file check; announced only
+  std::string scan_folder;           // up to and including the last separator
+  std::string parameter_file_name;
+  ParameterInfo params;              // reference info, exposure, co-added scans
+  CalibrationNames calibration;
+  ScanTextFile scan_text;            // open from its step to the end of the run
+  FileStructure structure = FileStructure::New;
+  OutputFolder output;               // folder (with separator) and stamp
+  std::string first_date;            // of the scan's spectrum 0; empty if none
+  std::string first_time;
+};
+
+}  // namespace vulconv
+
+#endif  // VULCONV_DRIVER_CONTEXT_H_

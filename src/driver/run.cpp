@@ -1,0 +1,74 @@
+#include "driver/run.h"
+
+#include <cstdio>
+#include <string_view>
+
+#include "driver/console.h"
+#include "driver/context.h"
+#include "driver/exit_status.h"
+#include "input/calibration_location.h"
+#include "input/file_names.h"
+#include "input/parameter_file.h"
+#include "input/scan_text.h"
+#include "input/spectrum_file.h"
+#include "output/calibration_extraction.h"
+#include "output/output_folder.h"
+#include "output/scan_extraction.h"
+
+namespace vulconv {
+
+namespace {
+
+constexpr std::string_view kUsage =
+    "\n"
+    "vulconv can be used to convert Vulcora binary files to STD (ASCII) files.\n"
+    "Usage:  vulconv <ScanFileName>\n"
+    "<ScanFileName> is the file name of the binary scan file to extract.\n"
+    "These files typically have the format SCAN_yyyymmdd_hhmm.bin\n"
+    "The associated Cal_*.*, *.params and *.txt files should also be present\n"
+    "in the directory, as the CAL_ files will also be extracted and the\n"
+    "GPS time and location information is read from txt file.\n"
+    "\n";
+
+void Convert(ConversionContext& ctx) {
+  ctx.spectrum_count = CheckScanFile(ctx.scan_file_name);
+  ctx.scan_folder = FolderPart(ctx.scan_file_name);
+  ctx.parameter_file_name = ParameterFileName(ctx.scan_file_name);
+  PrintLine("Reading spectrum parameters from ", ctx.parameter_file_name);
+  ctx.params = ReadParameterFile(ctx.parameter_file_name);
+  ctx.calibration = LocateCalibrationFiles(ctx.scan_file_name, ctx.params);
+  ctx.scan_text = OpenScanTextFile(ctx.scan_file_name);
+  ctx.structure = DetectFileStructure(ctx.scan_file_name);
+  ctx.output = MakeOutputFolder(ctx.scan_file_name, ctx.structure, ctx.scan_text);
+  ExtractScanSpectra(ctx);
+  ExtractCalibrationSpectra(ctx);
+  CloseScanTextFile(ctx.scan_text);
+}
+
+}  // namespace
+
+void PrintUsage() { std::fwrite(kUsage.data(), 1, kUsage.size(), stdout); }
+
+int RunConversion(int argc, char** argv) {
+  if (argc == 2) {
+    std::string_view arg = argv[1];
+    if (arg == "--help" || arg == "-h") {
+      PrintUsage();
+      return kExitHelp;
+    }
+    if (arg == "--version") {
+      PrintLine("vulconv " VULCONV_VERSION);
+      return kExitHelp;
+    }
+  }
+  if (argc != 2) {
+    PrintUsage();
+    return kExitCompleted;
+  }
+  ConversionContext ctx;
+  ctx.scan_file_name = argv[1];
+  Convert(ctx);
+  return kExitCompleted;
+}
+
+}  // namespace vulconv

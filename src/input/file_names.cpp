@@ -1,0 +1,32 @@
+#include "input/file_names.h"
+
+#include <cstdio>
+
+#include "driver/platform.h"
+
+namespace vulconv {
+
+std::size_t LastSeparator(std::string_view name) {
+  for (std::size_t i = name.size(); i-- > 0;) {
+    if (IsFolderSeparator(name[i])) return i;
+  }
+  return std::string_view::npos;
+}
+
+std::string FolderPart(std::string_view name) {
+  std::size_t sep = LastSeparator(name);
+  return sep == std::string_view::npos ? std::string() : std::string(name.substr(0, sep + 1));
+}
+
+std::string BareName(std::string_view name) {
+  std::size_t sep = LastSeparator(name);
+  return std::string(sep == std::string_view::npos ? name : name.substr(sep + 1));
+}
+
+std::string RecordNumberText(std::int64_t index) {
+  char buf[32];
+  int n = std::snprintf(buf, sizeof buf, "%06lld", static_cast<long long>(index));
+  return std::string(buf, static_cast<std::size_t>(n));
+}
+
+}  // namespace vulconv

@@ -1,0 +1,22 @@
+// The two tools through which every line of the scan text file is read.
+#ifndef VULCONV_INPUT_LINE_FIELDS_H_
+#define VULCONV_INPUT_LINE_FIELDS_H_
+
+#include <string>
+#include <string_view>
+
+namespace vulconv {
+
+/// Field number index (from 2) of line, cut to width characters, with one
+/// leading "0" for each blank in the cut. Tabs count as blanks, a run of
+/// blanks is one separator, a leading blank makes an empty field 1. Field 15
+/// is returned whole up to its first blank, unpadded. A missing field is "".
+std::string ReadLineField(std::string_view line, int index, int width);
+
+/// Number of fields of line: 1 for the first (possibly empty) field, plus 1
+/// for each run of blanks followed by a further character.
+int CountLineFields(std::string_view line);
+
+}  // namespace vulconv
+
+#endif  // VULCONV_INPUT_LINE_FIELDS_H_

@@ -1,0 +1,24 @@
+// The passes that write the reference, dark, high and low cell spectra.
+#ifndef VULCONV_OUTPUT_CALIBRATION_EXTRACTION_H_
+#define VULCONV_OUTPUT_CALIBRATION_EXTRACTION_H_
+
+#include <cstdint>
+#include <string>
+
+#include "driver/context.h"
+
+namespace vulconv {
+
+/// Full name of the STD file of record index of a calibration file; part is
+/// the pass's "_ref.bin." (old file structure) and the like.
+std::string CalibrationStdFileName(const std::string& calibration_file_name,
+                                   const std::string& part, std::int64_t index,
+                                   FileStructure kind, const std::string& output_folder,
+                                   const std::string& stamp);
+
+/// The four passes, in the order reference, dark, high cell, low cell.
+void ExtractCalibrationSpectra(const ConversionContext& ctx);
+
+}  // namespace vulconv
+
+#endif  // VULCONV_OUTPUT_CALIBRATION_EXTRACTION_H_

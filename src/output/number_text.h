@@ -1,0 +1,27 @@
+// printf's "%f" (six decimals), locale-free, with exact halves rounded away
+// from zero, as the STD spectrum file needs.
+#ifndef VULCONV_OUTPUT_NUMBER_TEXT_H_
+#define VULCONV_OUTPUT_NUMBER_TEXT_H_
+
+#include <string>
+
+namespace vulconv {
+
+/// Longest text WriteFloatText writes: sign, 39 integer digits, ".", six.
+inline constexpr int kMaxFloatText = 47;
+/// Longest text WriteDoubleText writes: sign, 309 integer digits, ".", six.
+inline constexpr int kMaxDoubleText = 317;
+
+/// Writes the float value (widened exactly to double) and returns the end.
+/// Non-finite values give inf, -inf, nan and -nan. No terminator is written.
+char* WriteFloatText(float value, char* out);
+
+/// The same for any double, exactly.
+char* WriteDoubleText(double value, char* out);
+
+/// WriteDoubleText as a string.
+std::string DoubleText(double value);
+
+}  // namespace vulconv
+
+#endif  // VULCONV_OUTPUT_NUMBER_TEXT_H_

@@ -1,0 +1,60 @@
+#include "output/scan_extraction.h"
+
+#include <cstdio>
+
+#include "driver/console.h"
+#include "input/file_names.h"
+#include "input/line_parse.h"
+#include "input/spectrum_file.h"
+#include "output/std_writer.h"
+
+namespace vulconv {
+
+std::string StdFileName(FileStructure kind, const std::string& output_folder,
+                        const std::string& scan_file_name, const std::string& stamp,
+                        std::int64_t index) {
+  if (kind == FileStructure::New) {
+    return output_folder + BareName(scan_file_name) + "." + RecordNumberText(index) + ".std";
+  }
+  return output_folder + "scan_" + stamp + ".bin." + RecordNumberText(index) + ".std";
+}
+
+void ExtractScanSpectra(ConversionContext& ctx) {
+  std::printf("Extracting %lld STD files. This could take some time, please be patient...\n",
+              static_cast<long long>(ctx.spectrum_count));
+  std::fflush(stdout);
+  SpectrumFile file = OpenSpectrumFile(ctx.scan_file_name);
+  SpectrumRecord record;
+  StdSpectrumInfo info;
+  info.scans = ctx.params.coadded_scans;
+  info.exposure = ctx.params.exposure_time;
+  std::int64_t written = 0;
+  for (std::int64_t i = 0; i < file.count; ++i) {
+    ParsedSpectrumLine parsed = ParseSpectrumLine(ReadScanTextLine(ctx.scan_text), i);
+    if (!parsed.notice.empty()) PrintLine(parsed.notice);
+    if (i == 0) {
+      ctx.first_date = parsed.value.date;
+      ctx.first_time = parsed.value.time;
+    }
+    // A file that shrank since it was opened ends the pass at its last
+    // whole record.
+    if (!ReadNextSpectrum(file, record)) break;
+    info.index = i;
+    info.date = std::move(parsed.value.date);
+    info.time = std::move(parsed.value.time);
+    info.longitude = parsed.value.longitude;
+    info.latitude = parsed.value.latitude;
+    info.altitude = parsed.value.altitude;
+    info.elevation = parsed.value.elevation;
+    info.user_param = parsed.value.user_param;
+    WriteStdFile(StdFileName(ctx.structure, ctx.output.folder, ctx.scan_file_name,
+                             ctx.output.stamp, i),
+                 StdKind::Scan, record, info);
+    ++written;
+  }
+  CloseSpectrumFile(file);
+  std::printf("Extracted %lld std files from bin.\n", static_cast<long long>(written));
+  std::fflush(stdout);
+}
+
+}  // namespace vulconv
