@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <bit>
 #include <cstdint>
@@ -58,6 +60,19 @@ std::vector<std::string> ListFiles(const std::string& folder) {
   }
   std::sort(names.begin(), names.end());
   return names;
+}
+
+void ExpectSameBytes(const std::string& actual, const std::string& expected,
+                     const std::string& what) {
+  if (actual == expected) return;
+  std::size_t at = static_cast<std::size_t>(
+      std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end()).first -
+      actual.begin());
+  std::size_t from = at < 40 ? 0 : at - 40;
+  ADD_FAILURE() << what << ": differs at byte " << at << " (sizes " << actual.size() << ", "
+                << expected.size() << ")\n  got:  "
+                << testing::PrintToString(actual.substr(from, 80))
+                << "\n  want: " << testing::PrintToString(expected.substr(from, 80));
 }
 
 std::string FloatBytes(const std::vector<float>& values) {

@@ -28,6 +28,11 @@ bool PathExists(const std::string& name);
 /// Every file below folder, as paths relative to it, sorted.
 std::vector<std::string> ListFiles(const std::string& folder);
 
+/// Fails the test when actual differs from expected, showing only the
+/// neighbourhood of the first difference (files run to 30 KB and more).
+void ExpectSameBytes(const std::string& actual, const std::string& expected,
+                     const std::string& what);
+
 /// Little-endian bytes of float32 values.
 std::string FloatBytes(const std::vector<float>& values);
 

@@ -89,7 +89,7 @@ void ExpectFolder(const std::string& folder,
   std::vector<std::string> names;
   for (const auto& [name, bytes] : files) {
     names.push_back(name);
-    EXPECT_EQ(ReadFile(folder + "/" + name), bytes) << name;
+    ExpectSameBytes(ReadFile(folder + "/" + name), bytes, name);
   }
   EXPECT_EQ(ListFiles(folder), names);
 }
@@ -192,10 +192,11 @@ TEST(Conversion, OldStructureWithoutScanTimeIsNamedAfterTheScanFile) {
   EXPECT_EQ(result.out,
             OldStructureTranscript("flight2.bin", "flight2.txt", kNotice, "flight2_bin"));
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(ReadFile(dir / "flight2_bin/scan_flight2_bin.bin.000000.std"),
-            ExpectedPixels({"7.000000"}) +
-                ExpectedScanTrailer(0, "//", "::", 3, 40, "-0.000000", "0.000000", "0.000000",
-                                    "0.000000", "0.000000"));
+  ExpectSameBytes(ReadFile(dir / "flight2_bin/scan_flight2_bin.bin.000000.std"),
+              ExpectedPixels({"7.000000"}) +
+                  ExpectedScanTrailer(0, "//", "::", 3, 40, "-0.000000", "0.000000", "0.000000",
+                                      "0.000000", "0.000000"),
+              "scan file");
   EXPECT_EQ(ListFiles(dir / "flight2_bin").size(), 5u);
 }
 
@@ -268,12 +269,11 @@ TEST(Conversion, ScanTextLinesMissingOrTooLong) {
                               "Extracted 2 std files from bin.\n"),
               std::string::npos)
         << c.what << result.out;
-    EXPECT_EQ(ReadFile(dir / "20120514_1031/SCAN_20120514_1031.bin.000000.std"),
-              ExpectedPixels({"1.000000", "0.007813", "65535.500000"}) + c.trailers[0])
-        << c.what;
-    EXPECT_EQ(ReadFile(dir / "20120514_1031/SCAN_20120514_1031.bin.000001.std"),
-              ExpectedPixels({"-3.250000", "-0.000000"}) + c.trailers[1])
-        << c.what;
+    ExpectSameBytes(ReadFile(dir / "20120514_1031/SCAN_20120514_1031.bin.000000.std"),
+                ExpectedPixels({"1.000000", "0.007813", "65535.500000"}) + c.trailers[0],
+                c.what);
+    ExpectSameBytes(ReadFile(dir / "20120514_1031/SCAN_20120514_1031.bin.000001.std"),
+                ExpectedPixels({"-3.250000", "-0.000000"}) + c.trailers[1], c.what);
   }
 }
 

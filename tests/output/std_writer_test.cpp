@@ -58,7 +58,7 @@ TEST(FormatStdFile, ScanFormWhole) {
                                 "ExposureTime = 100", "Altitude = 1234.500000",
                                 "ElevationAngle = -12.500000", "UserParam1 = 3.250000"});
   std::string text = StdFileText(StdKind::Scan, SampleRecord(), SampleInfo());
-  EXPECT_EQ(text, expected);
+  test::ExpectSameBytes(text, expected, "scan form");
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2069);
 }
 
@@ -77,7 +77,7 @@ TEST(FormatStdFile, CalibrationFormsWhole) {
                                   "LONGITUDE 0.0", "LATITUDE 0.0", "NumScans = 5",
                                   "ExposureTime = 100"});
     std::string text = StdFileText(c.kind, SampleRecord(), SampleInfo());
-    EXPECT_EQ(text, expected) << c.name_line;
+    test::ExpectSameBytes(text, expected, c.name_line);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2066);
   }
 }
@@ -96,7 +96,8 @@ TEST(WriteStdFile, ReplacesAnExistingFile) {
   test::ScopedTempDir dir;
   test::WriteFile(dir / "a.std", std::string(200000, 'x'));
   WriteStdFile(dir / "a.std", StdKind::Dark, SampleRecord(), SampleInfo());
-  EXPECT_EQ(test::ReadFile(dir / "a.std"), StdFileText(StdKind::Dark, SampleRecord(), SampleInfo()));
+  test::ExpectSameBytes(test::ReadFile(dir / "a.std"),
+                        StdFileText(StdKind::Dark, SampleRecord(), SampleInfo()), "a.std");
 }
 
 TEST(WriteStdFile, EndsTheRunWhenTheFileCannotBeCreated) {
