@@ -236,8 +236,8 @@ CalibrationLocation FindCalibrationFiles(const std::string& scan_file_name,
     result.lines.emplace_back(kNoReferenceNotice);
     std::string bare = BareName(scan_file_name);
     std::optional<CalibrationNames> defaults = DefaultNames(bare);
-    result.names = defaults ? *defaults
-                            : SearchByNamingConvention(folder, bare, exists, result.lines);
+    result.names =
+        defaults ? *defaults : SearchByNamingConvention(folder, bare, exists, result.lines);
   }
   AppendAnnouncement(result.names, result.lines);
   return result;
