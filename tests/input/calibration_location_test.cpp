@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "../test_util.h"
+#include "test_util.h"
 #include "driver/platform.h"
 
 namespace vulconv {
