@@ -279,3 +279,106 @@ TEST(Conversion, ScanTextLinesMissingOrTooLong) {
 
 }  // namespace
 }  // namespace vulconv::test
+
+namespace vulconv::test {
+namespace {
+
+// The shipped sample scan converts to the committed transcript and files.
+TEST(Conversion, SampleScanMatchesTheCommittedOutput) {
+  const std::string source = VULCONV_SOURCE_DIR "/examples/";
+  ScopedTempDir dir;
+  std::filesystem::copy(source + "sample", dir.path, std::filesystem::copy_options::recursive);
+  ProgramResult result = RunVulconv({"SCAN_20240612_0930.bin"}, dir.path);
+  ExpectSameBytes(result.out, ReadFile(source + "expected/console.txt"), "console");
+  EXPECT_EQ(result.status, 1);
+  std::vector<std::string> expected_names;
+  for (const auto& name : ListFiles(source + "expected")) {
+    if (name == "console.txt") continue;
+    expected_names.push_back(name);
+    ExpectSameBytes(ReadFile(dir / "20240612_0930/" + name), ReadFile(source + "expected/" + name),
+                    name);
+  }
+  EXPECT_EQ(ListFiles(dir / "20240612_0930"), expected_names);
+}
+
+}  // namespace
+}  // namespace vulconv::test
+
+namespace vulconv::test {
+namespace {
+
+// A scan whose parameter file names calibration files of 3, 0, 2 and 5
+// records (reference, dark, high cell, low cell).
+ScanFolder CalibrationScan() {
+  ScanFolder f;
+  f.scan_name = "SCAN_20120514_1031.bin";
+  f.records = {{1.0f}};
+  f.params = "p\n/x/dark.bin\n/x/low.bin\n/x/high.bin\n/x/ref.bin\n\nScan time 10 msec\nn 2\n";
+  f.text = std::string(kGpsLine1) + "\n";
+  f.files = {{"ref.bin", {{1}, {2}, {3}}},
+             {"dark.bin", {}},
+             {"high.bin", {{4}, {5}}},
+             {"low.bin", {{6}, {7}, {8}, {9}, {10}}}};
+  return f;
+}
+
+std::string After(const std::string& text, const std::string& marker) {
+  std::size_t at = text.find(marker);
+  return at == std::string::npos ? "<no " + marker + ">" : text.substr(at + marker.size());
+}
+
+TEST(Conversion, CalibrationPassesRunInTheirOrder) {
+  ScopedTempDir dir;
+  BuildScanFolder(dir.path, CalibrationScan());
+  ProgramResult result = RunVulconv({"SCAN_20120514_1031.bin"}, dir.path);
+  EXPECT_EQ(After(result.out, "Extracted 1 std files from bin.\n"),
+            "opening file: ref.bin\nExtracted 3 std files from REF bin.\n"
+            "opening file: dark.bin\nExtracted 0 std files from DARK bin.\n"
+            "opening file: high.bin\nExtracted 2 std files from HIGH bin.\n"
+            "opening file: low.bin\nExtracted 5 std files from LOW bin.\n");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(ListFiles(dir / "20120514_1031").size(), 11u);
+  ExpectSameBytes(ReadFile(dir / "20120514_1031/low.bin.000004.std"),
+                  ExpectedPixels({"10.000000"}) +
+                      ExpectedCalibrationTrailer("LOW", 4, "05/14/2012", "10:31:07", 2, 10),
+                  "low.bin.000004.std");
+}
+
+TEST(Conversion, AMissingCalibrationFileEndsTheRunAfterTheFilesBeforeIt) {
+  const struct {
+    const char* missing;
+    std::size_t files_left;  // scan and calibration STD files written
+  } cases[] = {{"ref.bin", 1}, {"high.bin", 4}, {"low.bin", 6}};
+  for (const auto& c : cases) {
+    ScopedTempDir dir;
+    ScanFolder f = CalibrationScan();
+    f.files.erase(c.missing);
+    BuildScanFolder(dir.path, f);
+    ProgramResult result = RunVulconv({"SCAN_20120514_1031.bin"}, dir.path);
+    std::string tail = std::string("opening file: ") + c.missing + "\nCould not open " +
+                       c.missing + "\r\n";
+    EXPECT_TRUE(result.out.ends_with(tail)) << result.out;
+    EXPECT_EQ(result.status, 255);
+    EXPECT_EQ(ListFiles(dir / "20120514_1031").size(), c.files_left) << c.missing;
+  }
+}
+
+TEST(Conversion, AScanWithoutSpectraLeavesTheCalibrationTimesEmpty) {
+  ScopedTempDir dir;
+  ScanFolder f = CalibrationScan();
+  f.records = {};
+  f.tail = std::string(8191, '\1');  // no whole record
+  BuildScanFolder(dir.path, f);
+  ProgramResult result = RunVulconv({"SCAN_20120514_1031.bin"}, dir.path);
+  EXPECT_NE(result.out.find("Extracting 0 STD files. This could take some time, please be "
+                            "patient...\nopening file: SCAN_20120514_1031.bin\n"
+                            "Extracted 0 std files from bin.\n"),
+            std::string::npos);
+  EXPECT_EQ(result.status, 1);
+  ExpectSameBytes(ReadFile(dir / "20120514_1031/ref.bin.000002.std"),
+                  ExpectedPixels({"3.000000"}) + ExpectedCalibrationTrailer("REF", 2, "", "", 2, 10),
+                  "ref.bin.000002.std");
+}
+
+}  // namespace
+}  // namespace vulconv::test
