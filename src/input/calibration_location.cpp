@@ -9,6 +9,7 @@
 #include "driver/console.h"
 #include "driver/platform.h"
 #include "input/file_names.h"
+#include "input/text_numbers.h"
 
 namespace vulconv {
 namespace {
@@ -91,19 +92,6 @@ std::string CalibrationOwnName(const std::string& lower_bare, std::string_view s
   return "Cal" + base + std::string(suffix);
 }
 
-// atoi of a two-character text: blanks, an optional sign, leading digits.
-int TwoCharInteger(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  int value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    value = value * 10 + (text[i] - '0');
-  }
-  return negative ? -value : value;
-}
-
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
 int DaysInMonth(int year, int month) {
@@ -162,8 +150,8 @@ std::vector<std::string> CandidateOwnNames(const std::string& own_name) {
   std::vector<std::string> candidates;
   std::size_t u = own_name.rfind('_');
   if (u == std::string::npos || u < 4) return candidates;  // no time field
-  int hour_text = TwoCharInteger(std::string_view(own_name).substr(u - 4, 2));
-  int minute_text = TwoCharInteger(std::string_view(own_name).substr(u - 2, 2));
+  int hour_text = LeadingInteger(std::string_view(own_name).substr(u - 4, 2));
+  int minute_text = LeadingInteger(std::string_view(own_name).substr(u - 2, 2));
   std::optional<std::string> previous_day = PreviousDayOfName(own_name, u);
   for (int k = 0; k < kSearchMinutes; ++k) {
     std::string name = own_name;
