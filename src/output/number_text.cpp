@@ -1,5 +1,6 @@
 #include "output/number_text.h"
 
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -17,28 +18,11 @@ constexpr char kDigitPairs[201] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-constexpr std::uint64_t kPowersOfTen[20] = {
-    1ull,
-    10ull,
-    100ull,
-    1000ull,
-    10000ull,
-    100000ull,
-    1000000ull,
-    10000000ull,
-    100000000ull,
-    1000000000ull,
-    10000000000ull,
-    100000000000ull,
-    1000000000000ull,
-    10000000000000ull,
-    100000000000000ull,
-    1000000000000000ull,
-    10000000000000000ull,
-    100000000000000000ull,
-    1000000000000000000ull,
-    10000000000000000000ull,
-};
+constexpr auto kPowersOfTen = [] {
+  std::array<std::uint64_t, 20> powers{1};
+  for (std::size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
+  return powers;
+}();
 
 // Decimal digits of value, 1 for 0. bit_width * log10(2) is exact or one
 // short; one comparison settles it.
@@ -74,12 +58,58 @@ char* WriteUnsigned128(unsigned __int128 value, char* out) {
   return out + 19;
 }
 
+std::uint64_t DigitPair(std::uint64_t value) {
+  std::uint16_t pair;
+  std::memcpy(&pair, kDigitPairs + 2 * value, 2);
+  return pair;
+}
+
+// The six digits of value < 10^6 as text in the low six bytes of a word,
+// first digit in the lowest byte. value * ceil(2^64 / 10^4) is value / 10^4
+// in 64.64 fixed point, rounded up: its high word is the first pair, and
+// each multiplication of the low word by 100 brings the next pair into the
+// high word. The one instruction gives both words, so no shifts or masks
+// are needed. The rounding error stays far below what could change a digit
+// (checked for every value below 10^6).
+std::uint64_t SixDigits(std::uint64_t value) {
+  using Wide = unsigned __int128;
+  Wide y = static_cast<Wide>(value) * 1844674407370956ull;
+  std::uint64_t text = DigitPair(static_cast<std::uint64_t>(y >> 64));
+  y = static_cast<Wide>(static_cast<std::uint64_t>(y)) * 100;
+  text |= DigitPair(static_cast<std::uint64_t>(y >> 64)) << 16;
+  y = static_cast<Wide>(static_cast<std::uint64_t>(y)) * 100;
+  return text | DigitPair(static_cast<std::uint64_t>(y >> 64)) << 32;
+}
+
+// "<whole>.<decimals>" for whole and decimals below 10^6, on a
+// little-endian host. No loop and no branch on the digit count, which the
+// branch predictor could not follow on pixel values: the integer digits,
+// their leading zeros shifted out, go in one 8-byte store; then the last
+// of them, "." and the six decimals are the 8 bytes that end the text. Both
+// stores stay within the text, as it is at least 8 bytes long.
+char* WriteSmallFixed(std::uint32_t whole, std::uint32_t decimals, char* out) {
+  constexpr std::uint64_t kAsciiZeros = 0x303030303030ull;
+  std::uint64_t digits = SixDigits(whole);
+  std::uint64_t tail = (digits >> 40) | '.' << 8 | SixDigits(decimals) << 16;
+  int skipped = std::countr_zero((digits ^ kAsciiZeros) | 1ull << 40) / 8;  // keeps one digit
+  std::uint64_t integer_text = digits >> (8 * skipped);
+  char* last_digit = out + (5 - skipped);
+  std::memcpy(out, &integer_text, 8);
+  std::memcpy(last_digit, &tail, 8);
+  return last_digit + 8;
+}
+
 // millionths as "<integer>.<six decimals>".
 char* WriteMillionths(std::uint64_t millionths, char* out) {
   std::uint64_t whole = millionths / 1000000;
+  std::uint64_t decimals = millionths - whole * 1000000;
+  if (std::endian::native == std::endian::little && whole < 1000000) {
+    return WriteSmallFixed(static_cast<std::uint32_t>(whole), static_cast<std::uint32_t>(decimals),
+                           out);
+  }
   out = WriteUnsigned(whole, out);
   *out = '.';
-  PutDigits(millionths - whole * 1000000, out + 7, 6);
+  PutDigits(decimals, out + 7, 6);
   return out + 7;
 }
 
@@ -90,10 +120,10 @@ char* WriteNonFinite(bool negative, bool is_nan, char* out) {
   return out + 3;
 }
 
-}  // namespace
-
-char* WriteFloatText(float value, char* out) {
-  std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
+// Any float, exactly; WriteFloatText sends here those its fast path leaves:
+// zero, values below 2^-40 and from 2^19 up, and the non-finite ones. Out
+// of line so that the fast path needs no saved registers.
+[[gnu::noinline]] char* WriteFloatTextRare(std::uint32_t bits, char* out) {
   std::uint32_t magnitude_bits = bits & 0x7fffffffu;
   bool negative = (bits >> 31) != 0;
   if (magnitude_bits >= 0x7f800000u) {
@@ -118,6 +148,30 @@ char* WriteFloatText(float value, char* out) {
   return out + 7;
 }
 
+}  // namespace
+
+char* WriteFloatText(float value, char* out) {
+  std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
+  // |value| = mantissa / 2^shift. Shifts of 5 to 63 are 2^-40 <= |value| <
+  // 2^19, which holds nearly every pixel value and keeps the integer digits
+  // below 10^6.
+  std::uint32_t shift = 150 - ((bits >> 23) & 0xff);
+  if (std::endian::native != std::endian::little || shift - 5 > 58) {
+    return WriteFloatTextRare(bits, out);
+  }
+  std::uint64_t mantissa = (bits & 0x7fffffu) | 0x800000u;
+  *out = '-';
+  out += bits >> 31;
+  // Integer arithmetic, so exact, and cheaper than going through a double:
+  // with t = |value| * 2 * 10^6 truncated, (t + 1) / 2 is |value| * 10^6
+  // rounded to nearest with an exact half going up, away from zero.
+  std::uint64_t doubled = (mantissa * 1000000) >> (shift - 1);
+  std::uint64_t millionths = (doubled + 1) >> 1;
+  std::uint64_t whole = millionths / 1000000;
+  return WriteSmallFixed(static_cast<std::uint32_t>(whole),
+                         static_cast<std::uint32_t>(millionths - whole * 1000000), out);
+}
+
 char* WriteDoubleText(double value, char* out) {
   if (!std::isfinite(value)) return WriteNonFinite(std::signbit(value), std::isnan(value), out);
 
@@ -128,14 +182,14 @@ char* WriteDoubleText(double value, char* out) {
   double magnitude = std::fabs(value);
   if (magnitude < 0x1p46) {
     double whole = std::floor(magnitude);
-    double sevenths = (magnitude - whole) * 128;  // both steps exact
-    if (sevenths == std::floor(sevenths) && std::fmod(sevenths, 2) == 1) {
+    double in_128ths = (magnitude - whole) * 128;  // both steps exact
+    if (in_128ths == std::floor(in_128ths) && std::fmod(in_128ths, 2) == 1) {
       if (std::signbit(value)) *out++ = '-';
       out = WriteUnsigned(static_cast<std::uint64_t>(whole), out);
       *out = '.';
       // j/128 * 10^6 = j * 15625 / 2, rounded up; below 10^6 for j <= 127,
       // so nothing carries into the integer digits.
-      std::uint64_t j = static_cast<std::uint64_t>(sevenths);
+      std::uint64_t j = static_cast<std::uint64_t>(in_128ths);
       PutDigits((j * 15625 + 1) / 2, out + 7, 6);
       return out + 7;
     }

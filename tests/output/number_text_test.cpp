@@ -104,9 +104,9 @@ TEST(NumberText, DoubleTable) {
       {0.0078125, "0.007813"},
       {-0.0078125, "-0.007813"},
       {-1234.0078125, "-1234.007813"},
-      {0.9921875, "0.992188"},                          // 127/128, the largest tie fraction
+      {0.9921875, "0.992188"},                            // 127/128, the largest tie fraction
       {35184372088832.0078125, "35184372088832.007813"},  // 2^45 + 2^-7: tie with 53 bits
-      {0.0000025, "0.000003"},  // above the half in binary
+      {0.0000025, "0.000003"},                            // above the half in binary
       {2.0000005, "2.000001"},
       {0.0000005, "0.000000"},  // below the half in binary
       {9.9999995, "9.999999"},
@@ -143,6 +143,22 @@ TEST(NumberText, RandomFloatsMatchReference) {
     std::string text = FloatText(value);
     ASSERT_EQ(text, Reference(value)) << std::hexfloat << value;
     ASSERT_EQ(text, DoubleText(value)) << std::hexfloat << value;
+  }
+}
+
+// Every integer part and every six-decimal fraction the fast path can
+// meet: n + 0.5 for all n below 2^19, and 1 + k / 2^20, whose steps are
+// finer than 10^-6 so that every rounded fraction occurs.
+TEST(NumberText, EveryDigitPatternOfSmallFloats) {
+  char expected[32];
+  for (int n = 0; n < (1 << 19); ++n) {
+    std::snprintf(expected, sizeof expected, "%d.500000", n);
+    ASSERT_EQ(FloatText(static_cast<float>(n) + 0.5f), expected);
+  }
+  for (int k = 0; k < (1 << 20); ++k) {
+    double millionths = std::floor(k * 1e6 / (1 << 20) + 0.5);  // exact in double
+    std::snprintf(expected, sizeof expected, "1.%06d", static_cast<int>(millionths));
+    ASSERT_EQ(FloatText(1.0f + std::ldexp(static_cast<float>(k), -20)), expected) << k;
   }
 }
 
