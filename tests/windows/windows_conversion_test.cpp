@@ -257,6 +257,16 @@ TEST_F(Windows, ExitStatusesAndConsoleLineEnds) {
   }
 }
 
+// A Windows caller is given the -1 itself.
+TEST_F(Windows, ABatchFileSeesExitStatusMinusOne) {
+  ScopedTempDir dir;
+  WriteFile(dir / "run.bat", "@" + WindowsPath(kWindowsExe) +
+                                 " missing.bin\r\n@echo status %ERRORLEVEL%\r\n");
+  ProgramResult result = RunProgram(kWine, {"cmd", "/c", "run.bat"}, dir.path);
+  EXPECT_EQ(result.out,
+            "\r\nOpening file: missing.bin\r\nCould not open missing.bin\r\r\nstatus -1\r\n");
+}
+
 // A scan text file names the output folder of the old file structure; it
 // must neither run a command nor lead the folder to another drive.
 TEST_F(Windows, TheScanTextFileCannotSteerTheOutputFolder) {
