@@ -1,5 +1,10 @@
 // Everything that differs between Windows and POSIX: which characters
 // separate folders, and the few file-system calls the program makes.
+//
+// Standard output is left as the C runtime opens it. On Windows that is
+// text mode, so every line break reaches a console or a redirected file as
+// CR LF, and the "\r\n" that ends the "Could not open" lines as CR CR LF:
+// what Windows users and their scripts have always been given.
 #ifndef VULCONV_DRIVER_PLATFORM_H_
 #define VULCONV_DRIVER_PLATFORM_H_
 
@@ -23,6 +28,15 @@ constexpr bool IsFolderSeparator(char c) {
 
 /// The separator put between the output folder and every STD file name.
 inline constexpr char kFolderSeparator = kWindowsNames ? '\\' : '/';
+
+/// True for a character that must not stand in a folder name read from a
+/// file, as it could lead out of the folder the name is put in: a slash or
+/// backslash (the Windows file system takes both), a NUL (which would end
+/// the name early), and on Windows the colon, as "D:name" names a folder in
+/// drive D's own working folder.
+constexpr bool LeadsOutOfFolder(char c) {
+  return c == '\\' || c == '/' || c == '\0' || (kWindowsNames && c == ':');
+}
 
 /// Opens a regular file (a link counts as what it points to) for reading.
 /// Returns -1 for anything else, without blocking on a FIFO or device.

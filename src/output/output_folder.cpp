@@ -44,7 +44,9 @@ std::string FolderStampFromLine(std::string_view line) {
                       ReadLineField(line, 4, 2) + "_" + ReadLineField(line, 5, 2) +
                       ReadLineField(line, 6, 2);
   // The text file must not steer the folder out of the scan's folder.
-  if (stamp.find_first_of(std::string_view("/\\\0", 3)) != std::string::npos) return {};
+  for (char c : stamp) {
+    if (LeadsOutOfFolder(c)) return {};
+  }
   return stamp;
 }
 

@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "test_util.h"
@@ -47,6 +48,30 @@ std::string ExpectedScanTrailer(int index, const std::string& date, const std::s
 std::string ExpectedCalibrationTrailer(const std::string& label, int index,
                                        const std::string& date, const std::string& time,
                                        int scans, int exposure);
+
+/// Two lines of a scan text file with GPS data, and the notice for a first
+/// line without.
+inline constexpr char kGpsLine1[] =
+    "1 2012 05 14 10 31 7.52 x 1432.1234 N 09051.2345 W 1234.5 x 45 3.25";
+inline constexpr char kGpsLine2[] =
+    "1 2012 05 14 10 32 09 x 1432.1234 S 09051.2345 E 12.5 x -12.5 3.25";
+inline constexpr char kNoGps[] =
+    "The text file does not appear to contain GPS data. Continuing without GPS...";
+
+/// A scan of the new file structure whose calibration files are found by
+/// the naming convention, 0, 1, 6 and 29 minutes before the scan; its files
+/// lie in folder (a name ending in a separator, or empty).
+ScanFolder NewStructureScan(const std::string& folder);
+
+/// Its console transcript when given as p + "SCAN_20120514_1031.bin".
+std::string NewStructureTranscript(const std::string& p);
+
+/// Every file of its output folder with its expected bytes, sorted by name.
+std::vector<std::pair<std::string, std::string>> NewStructureFiles();
+
+/// Fails the test unless folder holds exactly these files, byte for byte.
+void ExpectFolder(const std::string& folder,
+                  const std::vector<std::pair<std::string, std::string>>& files);
 
 }  // namespace vulconv::test
 

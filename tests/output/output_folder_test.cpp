@@ -51,6 +51,7 @@ TEST(FolderStampFromLine, TakesDateAndTimeFieldsPadded) {
       {"1 2012 .. .. .. ..", "2012...._...."},  // dots are no separators
       {"1 ../. x y z w", ""},                   // would leave the scan's folder
       {"1 a\\b x y z w", ""},
+      {"1 C:x1 5 14 10 31", "C:x10514_1031"},  // only Windows takes it for a drive
   };
   for (const auto& c : cases) EXPECT_EQ(FolderStampFromLine(c.line), c.stamp) << c.line;
 }
