@@ -37,6 +37,11 @@ std::size_t ReadBytes(int fd, void* buffer, std::size_t size);
 
 void CloseFile(int fd);
 
+/// Reads the next size bytes of an open file and drops them; returns the
+/// count read (fewer only at the end of the file or on an error). chunk
+/// (chunk_size bytes) is room for them where they must pass through it.
+std::int64_t ReadThrough(int fd, std::int64_t size, char* chunk, std::size_t chunk_size);
+
 /// Creates or truncates a file for writing in binary mode; -1 on failure.
 int CreateFileForWriting(const std::string& name);
 
