@@ -88,12 +88,7 @@ std::size_t StdFileSizeBound(const StdSpectrumInfo& info) {
 char* FormatStdFile(StdKind kind, const SpectrumRecord& record, const StdSpectrumInfo& info,
                     char* out) {
   out = Put(out, "GDBGMNUP\r\n1\r\n2048\r\n");
-  for (float v : record.pixels) {
-    out = WriteFloatText(v, out);
-    out[0] = '\r';
-    out[1] = '\n';
-    out += 2;
-  }
+  out = WriteFloatLines(record.pixels.data(), record.pixels.size(), out);
   return PutTrailer(out, kind, info);
 }
 
