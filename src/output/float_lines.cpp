@@ -69,48 +69,46 @@ FourSplit SplitFour(__m128 magnitude) {
   return s;
 }
 
-// value / 10, / 100, / 1000 for 16-bit lanes below 10^4: a multiplication
-// by a rounded-up 2^k / 10^n and a shift, exact in that range.
-__m128i Tenth(__m128i v) { return _mm_srli_epi16(_mm_mulhi_epu16(v, _mm_set1_epi16(-13107)), 3); }
-__m128i Hundredth(__m128i v) { return _mm_srli_epi16(_mm_mulhi_epu16(v, _mm_set1_epi16(-23592)), 6); }
-__m128i Thousandth(__m128i v) { return _mm_srli_epi16(_mm_mulhi_epu16(v, _mm_set1_epi16(-31981)), 9); }
-
-__m128i TimesTen(__m128i v) { return _mm_mullo_epi16(v, _mm_set1_epi16(10)); }
-
-// Two decimal digits as text in each 16-bit lane, the first in the low byte.
-__m128i DigitPair(__m128i first, __m128i second) {
-  return _mm_add_epi16(_mm_or_si128(first, _mm_slli_epi16(second, 8)), _mm_set1_epi16(0x3030));
+// A constant the compiler must keep as it is: a multiplication by it is
+// one instruction, which GCC would otherwise turn into several shifts and
+// additions that load the same execution ports more.
+__m128i Opaque16(short value) {
+  __m128i v = _mm_set1_epi16(value);
+#ifdef __GNUC__
+  asm("" : "+x"(v));
+#endif
+  return v;
 }
 
-// Lanes below 100: the pair of digits.
-__m128i PairOfTwo(__m128i v) {
-  __m128i tens = Tenth(v);
-  return DigitPair(tens, _mm_sub_epi16(v, TimesTen(tens)));
+// Lanes below 100 as two digits of text, the first in the low byte: with
+// t = v / 10 (v * 6554 >> 16 is exact there), the word is
+// t + 256 * (v - 10 t) = 256 v - 2559 t, plus "00".
+__m128i DigitPairs(__m128i v) {
+  __m128i tens = _mm_mulhi_epu16(v, _mm_set1_epi16(6554));
+  return _mm_add_epi16(_mm_sub_epi16(_mm_slli_epi16(v, 8), _mm_mullo_epi16(tens, Opaque16(2559))),
+                       _mm_set1_epi16(0x3030));
 }
 
-// Lanes below 10^4: the first and the second pair of digits.
-void PairsOfFour(__m128i v, __m128i& first, __m128i& second) {
-  __m128i q1 = Tenth(v), q2 = Hundredth(v), q3 = Thousandth(v);
-  first = DigitPair(q3, _mm_sub_epi16(q2, TimesTen(q3)));
-  second = DigitPair(_mm_sub_epi16(q1, TimesTen(q2)), _mm_sub_epi16(v, TimesTen(q1)));
+// Lanes below 10^4 as their first and second pair of digits; v * 41944 >>
+// 22 is v / 100 there.
+void DigitPairsOfFour(__m128i v, __m128i& first, __m128i& second) {
+  __m128i hundreds = _mm_srli_epi16(_mm_mulhi_epu16(v, _mm_set1_epi16(-23592)), 6);
+  first = DigitPairs(hundreds);
+  second = DigitPairs(_mm_sub_epi16(v, _mm_mullo_epi16(hundreds, Opaque16(100))));
 }
 
-// Eight values in [0, 2^19) by magnitude: each text is "00" and the six
-// integer digits (the low word) and the six decimals and CR LF (the high
-// word). The eight words of value i are lane i of the eight rows below.
+// Eight values in [0, 2^19) by magnitude. The low word of a text holds the
+// six integer digits with leading zeros, "." and a byte of no use; the high
+// word the six decimals and CR LF. The eight words of value i are lane i of
+// the eight rows below.
 void EightTexts(__m128 first, __m128 second, std::uint64_t (&low)[8], std::uint64_t (&high)[8]) {
   FourSplit a = SplitFour(first), b = SplitFour(second);
-  __m128i whole_hi = _mm_packs_epi32(a.whole_hi, b.whole_hi);
-  __m128i whole_lo = _mm_packs_epi32(a.whole_lo, b.whole_lo);
-  __m128i frac_hi = _mm_packs_epi32(a.frac_hi, b.frac_hi);
-  __m128i frac_lo = _mm_packs_epi32(a.frac_lo, b.frac_lo);
-
   __m128i rows[8];
-  rows[0] = _mm_set1_epi16(0x3030);
-  rows[1] = PairOfTwo(whole_hi);
-  PairsOfFour(whole_lo, rows[2], rows[3]);
-  rows[4] = PairOfTwo(frac_hi);
-  PairsOfFour(frac_lo, rows[5], rows[6]);
+  rows[0] = DigitPairs(_mm_packs_epi32(a.whole_hi, b.whole_hi));
+  DigitPairsOfFour(_mm_packs_epi32(a.whole_lo, b.whole_lo), rows[1], rows[2]);
+  rows[3] = _mm_set1_epi16('.');
+  rows[4] = DigitPairs(_mm_packs_epi32(a.frac_hi, b.frac_hi));
+  DigitPairsOfFour(_mm_packs_epi32(a.frac_lo, b.frac_lo), rows[5], rows[6]);
   rows[7] = _mm_set1_epi16(0x0a0d);
 
   // An 8 x 8 transpose of 16-bit words, stopped one step early: its 64-bit
@@ -130,19 +128,21 @@ void EightTexts(__m128 first, __m128 second, std::uint64_t (&low)[8], std::uint6
   _mm_storeu_si128(reinterpret_cast<__m128i*>(high + 6), _mm_unpackhi_epi32(t[5], t[7]));
 }
 
-// One value's line from its two words: the sign, the integer digits from
-// the first that is not a leading zero (the last is always kept), "." and
-// the high word. The stores stay within the line.
-char* PutLine(std::uint64_t low, std::uint64_t high, bool negative, char* out) {
-  *out = '-';
-  out += negative;
-  auto skipped = static_cast<unsigned>(std::countr_zero((low ^ 0x3030303030303030ull) | 1ull << 56)) / 8;
+// One value's line from its two words: the sign if asked for, the integer
+// digits from the first that is not a leading zero (the last is always
+// kept) with the ".", then the high word. The stores stay within the line.
+template <bool kSigned>
+char* PutLine(std::uint64_t low, std::uint64_t high, unsigned negative, char* out) {
+  if constexpr (kSigned) {
+    *out = '-';
+    out += negative;
+  }
+  auto skipped = static_cast<unsigned>(std::countr_zero((low ^ 0x303030303030ull) | 1ull << 40)) / 8;
   std::uint64_t integer = low >> (8 * skipped);
   std::memcpy(out, &integer, 8);
-  out += 8 - skipped;
-  *out = '.';
-  std::memcpy(out + 1, &high, 8);
-  return out + 9;
+  out += 7 - skipped;
+  std::memcpy(out, &high, 8);
+  return out + 8;
 }
 
 #endif  // VULCONV_FLOAT_LINES_SSE2
@@ -165,10 +165,15 @@ char* WriteFloatLines(const float* values, std::size_t count, char* out) {
         for (std::size_t k = i; k < i + 8; ++k) out = WriteOneLine(values[k], out);
         continue;
       }
-      int negative = _mm_movemask_ps(first) | _mm_movemask_ps(second) << 4;
+      unsigned negative = static_cast<unsigned>(_mm_movemask_ps(first) |
+                                                _mm_movemask_ps(second) << 4);
       std::uint64_t low[8], high[8];
       EightTexts(a, b, low, high);
-      for (int k = 0; k < 8; ++k) out = PutLine(low[k], high[k], (negative >> k) & 1, out);
+      if (negative == 0) {
+        for (int k = 0; k < 8; ++k) out = PutLine<false>(low[k], high[k], 0, out);
+      } else {
+        for (int k = 0; k < 8; ++k) out = PutLine<true>(low[k], high[k], (negative >> k) & 1, out);
+      }
     }
   }
 #endif
