@@ -107,10 +107,11 @@ void WriteStdFile(const std::string& path, StdKind kind, const SpectrumRecord& r
   if (buffer.size() < bound) buffer.resize(bound);
   char* end = FormatStdFile(kind, record, info, buffer.data());
 
-  int fd = CreateFileForWriting(path);
-  if (fd < 0) EndRunOnFile("Could not create", path);
-  bool written = WriteBytes(fd, buffer.data(), static_cast<std::size_t>(end - buffer.data()));
-  if (!CloseWrittenFile(fd) || !written) {
+  auto size = static_cast<std::size_t>(end - buffer.data());
+  OutputFile file = CreateFileForWriting(path);
+  if (file.fd < 0) EndRunOnFile("Could not create", path);
+  bool written = WriteBytes(file.fd, buffer.data(), size);
+  if (!CloseWrittenFile(file, static_cast<std::int64_t>(size)) || !written) {
     RemoveFile(path);
     EndRunOnFile("Could not write", path);
   }
