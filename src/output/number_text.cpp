@@ -190,7 +190,8 @@ char* WriteDoubleText(double value, char* out) {
       shift = 1075 - exponent;
     }
     unsigned __int128 product = static_cast<unsigned __int128>(mantissa) * 1000000;
-    std::uint64_t doubled = shift - 1 < 128 ? static_cast<std::uint64_t>(product >> (shift - 1)) : 0;
+    std::uint64_t doubled =
+        shift - 1 < 128 ? static_cast<std::uint64_t>(product >> (shift - 1)) : 0;
     *out = '-';
     out += bits >> 63;
     return WriteMillionths((doubled + 1) >> 1, out);
