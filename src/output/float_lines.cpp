@@ -2,11 +2,13 @@
 // one value per 16-bit lane, so that each step of the digit arithmetic
 // serves eight values; a transpose then gives each value its text. Two
 // such groups are made per step, as each is one long dependency chain.
+// Where the processor has AVX2, float_lines_avx2.cpp does the same with
+// sixteen values to a register.
 #include <bit>
 #include <cstdint>
 #include <cstring>
 
-#include "output/number_text.h"
+#include "output/float_lines.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -16,12 +18,6 @@
 namespace vulconv {
 
 namespace {
-
-char* WriteOneLine(float value, char* out) {
-  out = WriteFloatText(value, out);
-  std::memcpy(out, "\r\n", 2);
-  return out + 2;
-}
 
 #ifdef VULCONV_FLOAT_LINES_SSE2
 
@@ -129,63 +125,91 @@ void EightTexts(__m128 first, __m128 second, std::uint64_t* low, std::uint64_t* 
   _mm_storeu_si128(reinterpret_cast<__m128i*>(high + 6), _mm_unpackhi_epi32(t[5], t[7]));
 }
 
-// One value's line from its two words: the sign if asked for, the integer
-// digits from the first that is not a leading zero (the last is always
-// kept) with the ".", then the high word. The stores stay within the line.
-template <bool kSigned>
-char* PutLine(std::uint64_t low, std::uint64_t high, unsigned negative, char* out) {
-  if constexpr (kSigned) {
-    *out = '-';
-    out += negative;
+char* WriteFloatLinesSse2(const float* values, std::size_t count, char* out) {
+  const __m128 magnitude_mask = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
+  const __m128 limit = _mm_set1_ps(524288.0f);  // 2^19
+  std::size_t i = 0;
+  // Sixteen values a step: the processor works on both groups at once.
+  for (; i + 16 <= count; i += 16) {
+    __m128 v[4];
+    __m128 m[4];
+    unsigned small = 0, negative = 0;
+    for (int q = 0; q < 4; ++q) {
+      v[q] = _mm_loadu_ps(values + i + 4 * q);
+      m[q] = _mm_and_ps(v[q], magnitude_mask);
+      // Below the limit: not NaN, infinite or too large for six digits.
+      small |= static_cast<unsigned>(_mm_movemask_ps(_mm_cmplt_ps(m[q], limit))) << (4 * q);
+      negative |= static_cast<unsigned>(_mm_movemask_ps(v[q])) << (4 * q);
+    }
+    if (small != 0xffff) {
+      for (std::size_t k = i; k < i + 16; ++k) out = WriteOneLine(values[k], out);
+      continue;
+    }
+    std::uint64_t low[16], high[16];
+    EightTexts(m[0], m[1], low, high);
+    EightTexts(m[2], m[3], low + 8, high + 8);
+    if (negative == 0) {
+      for (int k = 0; k < 16; ++k) out = PutLine<false>(low[k], high[k], 0, out);
+    } else {
+      for (int k = 0; k < 16; ++k) out = PutLine<true>(low[k], high[k], (negative >> k) & 1, out);
+    }
   }
-  std::uint64_t nonzero = (low ^ 0x303030303030ull) | 1ull << 40;  // a byte per digit, not "0"
-  auto skipped = static_cast<unsigned>(std::countr_zero(nonzero)) / 8;
-  std::uint64_t integer = low >> (8 * skipped);
-  std::memcpy(out, &integer, 8);
-  out += 7 - skipped;
-  std::memcpy(out, &high, 8);
-  return out + 8;
+  for (; i < count; ++i) out = WriteOneLine(values[i], out);
+  return out;
 }
 
 #endif  // VULCONV_FLOAT_LINES_SSE2
 
 }  // namespace
 
-char* WriteFloatLines(const float* values, std::size_t count, char* out) {
-  std::size_t i = 0;
+bool HasFloatLinesPath(FloatLinesPath path) {
+  switch (path) {
+    case FloatLinesPath::kScalar:
+      return true;
+    case FloatLinesPath::kSse2:
 #ifdef VULCONV_FLOAT_LINES_SSE2
-  if constexpr (std::endian::native == std::endian::little) {
-    const __m128 magnitude_mask = _mm_castsi128_ps(_mm_set1_epi32(0x7fffffff));
-    const __m128 limit = _mm_set1_ps(524288.0f);  // 2^19
-    // Sixteen values a step: the processor works on both groups at once.
-    for (; i + 16 <= count; i += 16) {
-      __m128 v[4];
-      __m128 m[4];
-      unsigned small = 0, negative = 0;
-      for (int q = 0; q < 4; ++q) {
-        v[q] = _mm_loadu_ps(values + i + 4 * q);
-        m[q] = _mm_and_ps(v[q], magnitude_mask);
-        // Below the limit: not NaN, infinite or too large for six digits.
-        small |= static_cast<unsigned>(_mm_movemask_ps(_mm_cmplt_ps(m[q], limit))) << (4 * q);
-        negative |= static_cast<unsigned>(_mm_movemask_ps(v[q])) << (4 * q);
-      }
-      if (small != 0xffff) {
-        for (std::size_t k = i; k < i + 16; ++k) out = WriteOneLine(values[k], out);
-        continue;
-      }
-      std::uint64_t low[16], high[16];
-      EightTexts(m[0], m[1], low, high);
-      EightTexts(m[2], m[3], low + 8, high + 8);
-      if (negative == 0) {
-        for (int k = 0; k < 16; ++k) out = PutLine<false>(low[k], high[k], 0, out);
-      } else {
-        for (int k = 0; k < 16; ++k) out = PutLine<true>(low[k], high[k], (negative >> k) & 1, out);
-      }
-    }
-  }
+      return std::endian::native == std::endian::little;
+#else
+      return false;
 #endif
-  for (; i < count; ++i) out = WriteOneLine(values[i], out);
+    case FloatLinesPath::kAvx2:
+#ifdef VULCONV_FLOAT_LINES_AVX2
+      return __builtin_cpu_supports("avx2");
+#else
+      return false;
+#endif
+  }
+  return false;
+}
+
+char* WriteFloatLinesBy(FloatLinesPath path, const float* values, std::size_t count, char* out) {
+  switch (path) {
+    case FloatLinesPath::kScalar:
+      break;
+    case FloatLinesPath::kSse2:
+#ifdef VULCONV_FLOAT_LINES_SSE2
+      return WriteFloatLinesSse2(values, count, out);
+#else
+      break;
+#endif
+    case FloatLinesPath::kAvx2:
+#ifdef VULCONV_FLOAT_LINES_AVX2
+      return WriteFloatLinesAvx2(values, count, out);
+#else
+      break;
+#endif
+  }
+  for (std::size_t i = 0; i < count; ++i) out = WriteOneLine(values[i], out);
   return out;
+}
+
+char* WriteFloatLines(const float* values, std::size_t count, char* out) {
+  static const FloatLinesPath best = [] {
+    if (HasFloatLinesPath(FloatLinesPath::kAvx2)) return FloatLinesPath::kAvx2;
+    if (HasFloatLinesPath(FloatLinesPath::kSse2)) return FloatLinesPath::kSse2;
+    return FloatLinesPath::kScalar;
+  }();
+  return WriteFloatLinesBy(best, values, count, out);
 }
 
 }  // namespace vulconv

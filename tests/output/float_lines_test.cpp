@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "output/float_lines.h"
 #include "output/number_text.h"
 
 namespace vulconv {
@@ -23,19 +24,29 @@ std::string ExpectedLines(const std::vector<float>& values) {
   return text;
 }
 
-// WriteFloatLines on values, in pieces of 2048 as a record is, checking
-// that no byte past the text is touched.
+// WriteFloatLines on values, in pieces of 2048 as a record is, by each way
+// this build and processor have, checking that no byte past the text is
+// touched.
 void ExpectSameLines(const std::vector<float>& values) {
+  const FloatLinesPath paths[] = {FloatLinesPath::kScalar, FloatLinesPath::kSse2,
+                                  FloatLinesPath::kAvx2};
   std::size_t start = 0;
   do {
     std::size_t count = std::min<std::size_t>(2048, values.size() - start);
     std::vector<float> piece(values.begin() + static_cast<std::ptrdiff_t>(start),
                              values.begin() + static_cast<std::ptrdiff_t>(start + count));
     std::string expected = ExpectedLines(piece);
-    std::string buffer(count * (kMaxFloatText + 2) + 16, '#');
-    char* end = WriteFloatLines(piece.data(), count, buffer.data());
-    ASSERT_EQ(std::string(buffer.data(), end), expected) << "piece at " << start;
-    ASSERT_EQ(buffer.find_first_not_of('#', expected.size()), std::string::npos);
+    for (FloatLinesPath path : paths) {
+      if (!HasFloatLinesPath(path)) continue;
+      std::string buffer(count * (kMaxFloatText + 2) + 16, '#');
+      char* end = WriteFloatLinesBy(path, piece.data(), count, buffer.data());
+      ASSERT_EQ(std::string(buffer.data(), end), expected)
+          << "piece at " << start << ", path " << static_cast<int>(path);
+      ASSERT_EQ(buffer.find_first_not_of('#', expected.size()), std::string::npos);
+    }
+    std::string buffer(count * (kMaxFloatText + 2), '#');
+    ASSERT_EQ(std::string(buffer.data(), WriteFloatLines(piece.data(), count, buffer.data())),
+              expected);
     start += count;
   } while (start < values.size());
 }
@@ -46,17 +57,17 @@ TEST(FloatLines, EdgeValuesInEveryPositionOfAGroup) {
                          -524287.97f, 1e38f, FLT_MAX, FLT_TRUE_MIN,
                          std::numeric_limits<float>::infinity(),
                          -std::numeric_limits<float>::quiet_NaN()};
-  // Each edge value alone among ordinary values, at each place of a group
-  // of eight, and a list of every length from 0 to 20 for the rest.
+  // Each edge value alone among ordinary values, at each place of a step
+  // of 32, and a list of every length from 0 to 40 for the rest.
   for (float edge : edges) {
-    for (int at = 0; at < 8; ++at) {
-      std::vector<float> values(16, 1234.5678f);
+    for (int at = 0; at < 32; ++at) {
+      std::vector<float> values(64, 1234.5678f);
       values[at] = edge;
-      values[8 + (at + 3) % 8] = -edge;
+      values[32 + (at + 7) % 32] = -edge;
       ExpectSameLines(values);
     }
   }
-  for (int n = 0; n <= 20; ++n) {
+  for (int n = 0; n <= 40; ++n) {
     std::vector<float> values;
     for (int k = 0; k < n; ++k) values.push_back(static_cast<float>(k) * 3.0078125f - 20);
     ExpectSameLines(values);
