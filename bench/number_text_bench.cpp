@@ -67,6 +67,19 @@ void BM_WriteFloatText(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteFloatText);
 
+// The pixel lines of a file as FormatStdFile writes them, CR LF included.
+void BM_WriteFloatLines(benchmark::State& state) {
+  SpectrumRecord record = RealisticSpectrum();
+  std::vector<char> buffer(kPixelCount * (kMaxFloatText + 2));
+  for (auto _ : state) {
+    char* out = WriteFloatLines(record.pixels.data(), kPixelCount, buffer.data());
+    benchmark::DoNotOptimize(out);
+    benchmark::ClobberMemory();
+  }
+  PerValue(state);
+}
+BENCHMARK(BM_WriteFloatLines);
+
 void BM_Snprintf(benchmark::State& state) {
   SpectrumRecord record = RealisticSpectrum();
   std::vector<char> buffer(kPixelCount * (kMaxDoubleText + 2));

@@ -51,14 +51,28 @@ std::size_t ReadBytes(int fd, void* buffer, std::size_t size);
 
 void CloseFile(int fd);
 
-/// Creates or truncates a file for writing in binary mode; -1 on failure.
-int CreateFileForWriting(const std::string& name);
+/// Reads the next size bytes of an open file and drops them; returns the
+/// count read (fewer only at the end of the file or on an error). chunk
+/// (chunk_size bytes) is room for them where they must pass through it.
+std::int64_t ReadThrough(int fd, std::int64_t size, char* chunk, std::size_t chunk_size);
+
+/// A file open for writing. One that was there already is written over
+/// in place and cut to the written length when it is closed.
+struct OutputFile {
+  int fd = -1;
+  bool cut_at_close = false;
+};
+
+/// Creates a file for writing in binary mode, or opens the one there to be
+/// written over; fd is -1 on failure.
+OutputFile CreateFileForWriting(const std::string& name);
 
 /// Writes all bytes; false when any write fails.
 bool WriteBytes(int fd, const void* data, std::size_t size);
 
-/// Closes a file that was written; false when the close reports an error.
-bool CloseWrittenFile(int fd);
+/// Closes a file into which size bytes were written; false when cutting it
+/// to that length or the close reports an error.
+bool CloseWrittenFile(const OutputFile& file, std::int64_t size);
 
 void RemoveFile(const std::string& name);
 

@@ -1,5 +1,6 @@
 #include "input/file_names.h"
 
+#include <charconv>
 #include <cstdio>
 
 #include "driver/platform.h"
@@ -24,9 +25,22 @@ std::string BareName(std::string_view name) {
 }
 
 std::string RecordNumberText(std::int64_t index) {
+  std::string text;
+  AppendRecordNumber(text, index);
+  return text;
+}
+
+void AppendRecordNumber(std::string& text, std::int64_t index) {
   char buf[32];
-  int n = std::snprintf(buf, sizeof buf, "%06lld", static_cast<long long>(index));
-  return std::string(buf, static_cast<std::size_t>(n));
+  if (index < 0) {
+    int n = std::snprintf(buf, sizeof buf, "%06lld", static_cast<long long>(index));
+    text.append(buf, static_cast<std::size_t>(n));
+    return;
+  }
+  // Once per STD file: to_chars and the zeros, not a format string.
+  std::size_t digits = static_cast<std::size_t>(std::to_chars(buf, buf + sizeof buf, index).ptr - buf);
+  if (digits < 6) text.append(6 - digits, '0');
+  text.append(buf, digits);
 }
 
 }  // namespace vulconv

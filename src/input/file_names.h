@@ -21,6 +21,9 @@ std::string BareName(std::string_view name);
 /// with leading zeros.
 std::string RecordNumberText(std::int64_t index);
 
+/// Appends RecordNumberText(index) to text, without a new string.
+void AppendRecordNumber(std::string& text, std::int64_t index);
+
 }  // namespace vulconv
 
 #endif  // VULCONV_INPUT_FILE_NAMES_H_

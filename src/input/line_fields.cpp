@@ -21,10 +21,9 @@ std::size_t FieldStart(std::string_view line, int index) {
   return pos;
 }
 
-}  // namespace
-
-std::string ReadLineField(std::string_view line, int index, int width) {
-  std::string_view rest = line.substr(FieldStart(line, index));
+// The cut of field index, which begins at start.
+std::string CutField(std::string_view line, std::size_t start, int index, int width) {
+  std::string_view rest = line.substr(start);
   if (index == kWholeFieldIndex) {
     std::size_t end = 0;
     while (end < rest.size() && !IsBlank(rest[end])) ++end;
@@ -42,6 +41,29 @@ std::string ReadLineField(std::string_view line, int index, int width) {
     if (!IsBlank(c)) field.push_back(c);
   }
   return field;
+}
+
+}  // namespace
+
+std::string ReadLineField(std::string_view line, int index, int width) {
+  return CutField(line, FieldStart(line, index), index, width);
+}
+
+LineFieldStarts FindLineFieldStarts(std::string_view line) {
+  LineFieldStarts fields;
+  fields.line = line;
+  std::size_t pos = 0;
+  fields.start[0] = fields.start[1] = 0;
+  for (int k = 2; k <= kMaxFieldStart; ++k) {
+    while (pos < line.size() && !IsBlank(line[pos])) ++pos;
+    while (pos < line.size() && IsBlank(line[pos])) ++pos;
+    fields.start[static_cast<std::size_t>(k)] = pos;
+  }
+  return fields;
+}
+
+std::string ReadLineField(const LineFieldStarts& fields, int index, int width) {
+  return CutField(fields.line, fields.start[static_cast<std::size_t>(index)], index, width);
 }
 
 int CountLineFields(std::string_view line) {

@@ -33,8 +33,12 @@ std::string SecondText(std::string second) {
   return second;
 }
 
+// A plain loop: find_first_of calls memchr on "NS" once per character.
 bool IsGpsLine(std::string_view line) {
-  return line.find_first_of("NS") != std::string_view::npos;
+  for (char c : line) {
+    if (c == 'N' || c == 'S') return true;
+  }
+  return false;
 }
 
 }  // namespace
@@ -47,33 +51,35 @@ double DegreesFromText(std::string_view text) {
 
 ParsedSpectrumLine ParseSpectrumLine(std::string_view line, std::int64_t spectrum_index) {
   ParsedSpectrumLine parsed;
-  std::string year = ReadLineField(line, 2, 4);
-  std::string month = ReadLineField(line, 3, 2);
-  std::string day = ReadLineField(line, 4, 2);
-  std::string hour = ReadLineField(line, 5, 2);
-  std::string minute = ReadLineField(line, 6, 2);
-  std::string second = SecondText(ReadLineField(line, 7, 2));
+  // Found once: each field read would otherwise pass over all before it.
+  LineFieldStarts fields = FindLineFieldStarts(line);
+  std::string year = ReadLineField(fields, 2, 4);
+  std::string month = ReadLineField(fields, 3, 2);
+  std::string day = ReadLineField(fields, 4, 2);
+  std::string hour = ReadLineField(fields, 5, 2);
+  std::string minute = ReadLineField(fields, 6, 2);
+  std::string second = SecondText(ReadLineField(fields, 7, 2));
 
   PositionTexts texts;
   int count = CountLineFields(line);
   if (!IsGpsLine(line)) {
     if (spectrum_index == 0) parsed.notice = kNoGpsNotice;
     int elevation_field = count == 10 ? 9 : 12;
-    texts.elevation = ReadLineField(line, elevation_field, 3);
-    texts.user_param = ReadLineField(line, elevation_field + 1, 8);
+    texts.elevation = ReadLineField(fields, elevation_field, 3);
+    texts.user_param = ReadLineField(fields, elevation_field + 1, 8);
   } else {
-    texts.latitude = ReadLineField(line, 9, 9);
-    texts.latitude_hemisphere = ReadLineField(line, 10, 1);
-    texts.longitude = ReadLineField(line, 11, 10);
-    texts.longitude_hemisphere = ReadLineField(line, 12, 1);
-    texts.altitude = ReadLineField(line, 13, 6);
+    texts.latitude = ReadLineField(fields, 9, 9);
+    texts.latitude_hemisphere = ReadLineField(fields, 10, 1);
+    texts.longitude = ReadLineField(fields, 11, 10);
+    texts.longitude_hemisphere = ReadLineField(fields, 12, 1);
+    texts.altitude = ReadLineField(fields, 13, 6);
     if (count == 16) {
-      texts.elevation = ReadLineField(line, 15, 3);  // read whole, sign and decimals kept
-      texts.user_param = ReadLineField(line, 16, 8);
+      texts.elevation = ReadLineField(fields, 15, 3);  // read whole, sign and decimals kept
+      texts.user_param = ReadLineField(fields, 16, 8);
     } else {
       parsed.notice = std::to_string(count);
-      texts.elevation = ReadLineField(line, 18, 3);
-      texts.user_param = ReadLineField(line, 19, 8);
+      texts.elevation = ReadLineField(fields, 18, 3);
+      texts.user_param = ReadLineField(fields, 19, 8);
     }
   }
 

@@ -32,14 +32,7 @@ std::int64_t CheckScanFile(const std::string& name) {
     std::fputs("Memory error", stderr);
     EndRun(kExitMemoryError);
   }
-  std::int64_t left = size;
-  while (left > 0) {
-    std::size_t want = left < static_cast<std::int64_t>(kCheckChunk)
-                           ? static_cast<std::size_t>(left) : kCheckChunk;
-    std::size_t got = ReadBytes(fd, chunk.get(), want);
-    left -= static_cast<std::int64_t>(got);
-    if (got < want) break;
-  }
+  std::int64_t left = size - ReadThrough(fd, size, chunk.get(), kCheckChunk);
   CloseFile(fd);
   if (left > 0) {
     std::fflush(stdout);

@@ -25,12 +25,17 @@ void RunPass(const CalibrationPass& pass, const ConversionContext& ctx) {
   info.time = ctx.first_time;
   info.scans = ctx.params.coadded_scans;
   info.exposure = ctx.params.exposure_time;
+  const std::string prefix = CalibrationStdFileNamePrefix(*pass.file_name, pass.part,
+                                                          ctx.structure, ctx.output.folder,
+                                                          ctx.output.stamp);
+  std::string name;
   std::int64_t written = 0;
   while (ReadNextSpectrum(file, record)) {
     info.index = written;
-    WriteStdFile(CalibrationStdFileName(*pass.file_name, pass.part, written, ctx.structure,
-                                        ctx.output.folder, ctx.output.stamp),
-                 pass.kind, record, info);
+    name.assign(prefix);
+    AppendRecordNumber(name, written);
+    name += ".std";
+    WriteStdFile(name, pass.kind, record, info);
     ++written;
   }
   CloseSpectrumFile(file);
@@ -41,14 +46,22 @@ void RunPass(const CalibrationPass& pass, const ConversionContext& ctx) {
 
 }  // namespace
 
+std::string CalibrationStdFileNamePrefix(const std::string& calibration_file_name,
+                                         const std::string& part, FileStructure kind,
+                                         const std::string& output_folder,
+                                         const std::string& stamp) {
+  if (kind == FileStructure::New) return output_folder + BareName(calibration_file_name) + ".";
+  return output_folder + "Cal_" + stamp + part;
+}
+
 std::string CalibrationStdFileName(const std::string& calibration_file_name,
                                    const std::string& part, std::int64_t index,
                                    FileStructure kind, const std::string& output_folder,
                                    const std::string& stamp) {
-  if (kind == FileStructure::New) {
-    return output_folder + BareName(calibration_file_name) + "." + RecordNumberText(index) + ".std";
-  }
-  return output_folder + "Cal_" + stamp + part + RecordNumberText(index) + ".std";
+  std::string name =
+      CalibrationStdFileNamePrefix(calibration_file_name, part, kind, output_folder, stamp);
+  AppendRecordNumber(name, index);
+  return name + ".std";
 }
 
 void ExtractCalibrationSpectra(const ConversionContext& ctx) {

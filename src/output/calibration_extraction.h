@@ -9,8 +9,14 @@
 
 namespace vulconv {
 
-/// Full name of the STD file of record index of a calibration file; part is
-/// the pass's "_ref.bin." (old file structure) and the like.
+/// The STD file names of a calibration file's records up to their record
+/// number; part is the pass's "_ref.bin." (old file structure) and the like.
+std::string CalibrationStdFileNamePrefix(const std::string& calibration_file_name,
+                                         const std::string& part, FileStructure kind,
+                                         const std::string& output_folder,
+                                         const std::string& stamp);
+
+/// Full name of the STD file of record index of a calibration file.
 std::string CalibrationStdFileName(const std::string& calibration_file_name,
                                    const std::string& part, std::int64_t index,
                                    FileStructure kind, const std::string& output_folder,

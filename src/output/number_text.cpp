@@ -175,6 +175,28 @@ char* WriteFloatText(float value, char* out) {
 char* WriteDoubleText(double value, char* out) {
   if (!std::isfinite(value)) return WriteNonFinite(std::signbit(value), std::isnan(value), out);
 
+  // Below 2^43 the float path's integer arithmetic works in 128 bits:
+  // |value| = mantissa / 2^shift with shift >= 10, and the 53-bit mantissa
+  // times 10^6 fits in 73 bits; doubled, truncated, plus one and halved, it
+  // is the millionths rounded to nearest with an exact half going up. Their
+  // integer part stays below 2^43, so the millionths fit in 64 bits.
+  auto bits = std::bit_cast<std::uint64_t>(value);
+  std::uint64_t exponent = (bits >> 52) & 0x7ff;
+  if (exponent < 1023 + 43) {
+    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    std::uint64_t shift = 1074;  // subnormal: mantissa / 2^1074
+    if (exponent != 0) {
+      mantissa |= std::uint64_t{1} << 52;
+      shift = 1075 - exponent;
+    }
+    unsigned __int128 product = static_cast<unsigned __int128>(mantissa) * 1000000;
+    std::uint64_t doubled =
+        shift - 1 < 128 ? static_cast<std::uint64_t>(product >> (shift - 1)) : 0;
+    *out = '-';
+    out += bits >> 63;
+    return WriteMillionths((doubled + 1) >> 1, out);
+  }
+
   // A value halfway between two six-decimal numbers is k / (2 * 10^6) with k
   // odd; as a binary fraction that is an odd multiple of 2^-7. Such values
   // are below 2^46 (53 mantissa bits ending at 2^-7), and to_chars would

@@ -3,6 +3,7 @@
 #ifndef VULCONV_OUTPUT_NUMBER_TEXT_H_
 #define VULCONV_OUTPUT_NUMBER_TEXT_H_
 
+#include <cstddef>
 #include <string>
 
 namespace vulconv {
@@ -15,6 +16,10 @@ inline constexpr int kMaxDoubleText = 317;
 /// Writes the float value (widened exactly to double) and returns the end.
 /// Non-finite values give inf, -inf, nan and -nan. No terminator is written.
 char* WriteFloatText(float value, char* out);
+
+/// Writes each value as WriteFloatText does, followed by CR LF, and returns
+/// the end. Writes nothing beyond the text.
+char* WriteFloatLines(const float* values, std::size_t count, char* out);
 
 /// The same for any double, exactly.
 char* WriteDoubleText(double value, char* out);

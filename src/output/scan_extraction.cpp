@@ -10,13 +10,18 @@
 
 namespace vulconv {
 
+std::string StdFileNamePrefix(FileStructure kind, const std::string& output_folder,
+                              const std::string& scan_file_name, const std::string& stamp) {
+  if (kind == FileStructure::New) return output_folder + BareName(scan_file_name) + ".";
+  return output_folder + "scan_" + stamp + ".bin.";
+}
+
 std::string StdFileName(FileStructure kind, const std::string& output_folder,
                         const std::string& scan_file_name, const std::string& stamp,
                         std::int64_t index) {
-  if (kind == FileStructure::New) {
-    return output_folder + BareName(scan_file_name) + "." + RecordNumberText(index) + ".std";
-  }
-  return output_folder + "scan_" + stamp + ".bin." + RecordNumberText(index) + ".std";
+  std::string name = StdFileNamePrefix(kind, output_folder, scan_file_name, stamp);
+  AppendRecordNumber(name, index);
+  return name + ".std";
 }
 
 void ExtractScanSpectra(ConversionContext& ctx) {
@@ -28,6 +33,10 @@ void ExtractScanSpectra(ConversionContext& ctx) {
   StdSpectrumInfo info;
   info.scans = ctx.params.coadded_scans;
   info.exposure = ctx.params.exposure_time;
+  // The names differ only in the record number: one string, reused.
+  const std::string prefix =
+      StdFileNamePrefix(ctx.structure, ctx.output.folder, ctx.scan_file_name, ctx.output.stamp);
+  std::string name;
   std::int64_t written = 0;
   for (std::int64_t i = 0; i < file.count; ++i) {
     ParsedSpectrumLine parsed = ParseSpectrumLine(ReadScanTextLine(ctx.scan_text), i);
@@ -47,9 +56,10 @@ void ExtractScanSpectra(ConversionContext& ctx) {
     info.altitude = parsed.value.altitude;
     info.elevation = parsed.value.elevation;
     info.user_param = parsed.value.user_param;
-    WriteStdFile(StdFileName(ctx.structure, ctx.output.folder, ctx.scan_file_name,
-                             ctx.output.stamp, i),
-                 StdKind::Scan, record, info);
+    name.assign(prefix);
+    AppendRecordNumber(name, i);
+    name += ".std";
+    WriteStdFile(name, StdKind::Scan, record, info);
     ++written;
   }
   CloseSpectrumFile(file);

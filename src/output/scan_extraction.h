@@ -9,6 +9,10 @@
 
 namespace vulconv {
 
+/// The STD file names of the scan's records up to their record number.
+std::string StdFileNamePrefix(FileStructure kind, const std::string& output_folder,
+                              const std::string& scan_file_name, const std::string& stamp);
+
 /// Full name of the STD file of scan record index.
 std::string StdFileName(FileStructure kind, const std::string& output_folder,
                         const std::string& scan_file_name, const std::string& stamp,

@@ -88,12 +88,7 @@ std::size_t StdFileSizeBound(const StdSpectrumInfo& info) {
 char* FormatStdFile(StdKind kind, const SpectrumRecord& record, const StdSpectrumInfo& info,
                     char* out) {
   out = Put(out, "GDBGMNUP\r\n1\r\n2048\r\n");
-  for (float v : record.pixels) {
-    out = WriteFloatText(v, out);
-    out[0] = '\r';
-    out[1] = '\n';
-    out += 2;
-  }
+  out = WriteFloatLines(record.pixels.data(), record.pixels.size(), out);
   return PutTrailer(out, kind, info);
 }
 
@@ -112,10 +107,11 @@ void WriteStdFile(const std::string& path, StdKind kind, const SpectrumRecord& r
   if (buffer.size() < bound) buffer.resize(bound);
   char* end = FormatStdFile(kind, record, info, buffer.data());
 
-  int fd = CreateFileForWriting(path);
-  if (fd < 0) EndRunOnFile("Could not create", path);
-  bool written = WriteBytes(fd, buffer.data(), static_cast<std::size_t>(end - buffer.data()));
-  if (!CloseWrittenFile(fd) || !written) {
+  auto size = static_cast<std::size_t>(end - buffer.data());
+  OutputFile file = CreateFileForWriting(path);
+  if (file.fd < 0) EndRunOnFile("Could not create", path);
+  bool written = WriteBytes(file.fd, buffer.data(), size);
+  if (!CloseWrittenFile(file, static_cast<std::int64_t>(size)) || !written) {
     RemoveFile(path);
     EndRunOnFile("Could not write", path);
   }

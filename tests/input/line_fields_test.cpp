@@ -39,6 +39,23 @@ TEST(ReadLineFieldTest, CutsAndZeroPadsTheField) {
   for (const auto& c : cases) {
     EXPECT_EQ(ReadLineField(c.line, c.index, c.width), c.expected)
         << '"' << c.line << "\" field " << c.index << " width " << c.width;
+    EXPECT_EQ(ReadLineField(FindLineFieldStarts(c.line), c.index, c.width), c.expected)
+        << '"' << c.line << "\" field " << c.index << " width " << c.width << ", one pass";
+  }
+}
+
+// The one-pass starts give what the field-by-field search gives, for every
+// field of lines with leading, doubled and trailing blanks and tabs.
+TEST(ReadLineFieldTest, OnePassStartsMatchTheSearch) {
+  const std::string lines[] = {
+      "", " ", "a", " a  b\t\tc ", kTo15 + "45 3.25 x y z", "\t1\t2 \t3",
+      "1 2024 06 12 09 30 12.25 A 1432.1234 N 09051.2345 W 3712.5 G 15 1.5"};
+  for (const std::string& line : lines) {
+    LineFieldStarts fields = FindLineFieldStarts(line);
+    for (int index = 1; index <= kMaxFieldStart; ++index) {
+      EXPECT_EQ(ReadLineField(fields, index, 4), ReadLineField(line, index, 4))
+          << '"' << line << "\" field " << index;
+    }
   }
 }
 

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
+#include "driver/platform.h"
 #include "test_util.h"
 
 namespace vulconv {
@@ -29,6 +31,25 @@ TEST(CheckScanFile, CountsWholeRecordsOnly) {
     std::string out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(count, c.count) << c.bytes;
     EXPECT_EQ(out, "\nOpening file: " + name + "\n");
+  }
+}
+
+// The check's one failure: fewer bytes than asked can be read.
+TEST(ReadThrough, CountsTheBytesTheFileHolds) {
+  ScopedTempDir dir;
+  const struct {
+    std::size_t bytes;
+    std::int64_t asked;
+  } cases[] = {{0, 0}, {0, 10}, {100, 100}, {200000, 200000}, {200000, 300000}};
+  for (const auto& c : cases) {
+    WriteFile(dir / "f", std::string(c.bytes, 'x'));
+    int fd = OpenRegularFile(dir / "f");
+    ASSERT_GE(fd, 0);
+    char chunk[4096];
+    EXPECT_EQ(ReadThrough(fd, c.asked, chunk, sizeof chunk),
+              std::min<std::int64_t>(c.asked, static_cast<std::int64_t>(c.bytes)))
+        << c.bytes << " " << c.asked;
+    CloseFile(fd);
   }
 }
 

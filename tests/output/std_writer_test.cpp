@@ -92,12 +92,15 @@ TEST(FormatStdFile, TextsAreCopiedAsTheyStand) {
   EXPECT_NE(text.find("LONGITUDE -0.000000\r\nLATITUDE 0.000000\r\n"), std::string::npos);
 }
 
+// Longer, as long and shorter files are written over and cut to length.
 TEST(WriteStdFile, ReplacesAnExistingFile) {
   test::ScopedTempDir dir;
-  test::WriteFile(dir / "a.std", std::string(200000, 'x'));
-  WriteStdFile(dir / "a.std", StdKind::Dark, SampleRecord(), SampleInfo());
-  test::ExpectSameBytes(test::ReadFile(dir / "a.std"),
-                        StdFileText(StdKind::Dark, SampleRecord(), SampleInfo()), "a.std");
+  std::string expected = StdFileText(StdKind::Dark, SampleRecord(), SampleInfo());
+  for (std::size_t size : {std::size_t{200000}, expected.size(), std::size_t{10}, std::size_t{0}}) {
+    test::WriteFile(dir / "a.std", std::string(size, 'x'));
+    WriteStdFile(dir / "a.std", StdKind::Dark, SampleRecord(), SampleInfo());
+    test::ExpectSameBytes(test::ReadFile(dir / "a.std"), expected, std::to_string(size));
+  }
 }
 
 TEST(WriteStdFile, EndsTheRunWhenTheFileCannotBeCreated) {
