@@ -108,7 +108,9 @@ std::size_t ReadBytes(int fd, void* buffer, std::size_t size) {
 void CloseFile(int fd) { close(fd); }
 
 int CreateFileForWriting(const std::string& name) {
-  return open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // A link planted under an STD file's name would have the file written
+  // wherever it points, outside the output folder: it is refused instead.
+  return open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
 }
 
 bool WriteBytes(int fd, const void* data, std::size_t size) {

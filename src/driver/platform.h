@@ -37,7 +37,8 @@ std::size_t ReadBytes(int fd, void* buffer, std::size_t size);
 
 void CloseFile(int fd);
 
-/// Creates or truncates a file for writing in binary mode; -1 on failure.
+/// Creates or truncates a file for writing in binary mode; -1 on failure,
+/// also when name is a link (POSIX).
 int CreateFileForWriting(const std::string& name);
 
 /// Writes all bytes; false when any write fails.
