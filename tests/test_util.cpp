@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstdlib>
+#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -111,7 +113,7 @@ void Drain(int out_fd, int err_fd, std::string& out, std::string& err) {
 }  // namespace
 
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& cwd) {
+                         const std::string& cwd, const RunLimits& limits) {
   int out_pipe[2], err_pipe[2];
   if (pipe(out_pipe) != 0 || pipe(err_pipe) != 0) std::abort();
   pid_t pid = fork();
@@ -123,6 +125,13 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
     close(out_pipe[0]);
     close(err_pipe[0]);
     if (chdir(cwd.c_str()) != 0) _exit(126);
+    if (limits.file_size >= 0) {
+      // A write past the limit then fails with EFBIG instead of killing.
+      std::signal(SIGXFSZ, SIG_IGN);
+      rlimit size{static_cast<rlim_t>(limits.file_size), static_cast<rlim_t>(limits.file_size)};
+      setrlimit(RLIMIT_FSIZE, &size);
+    }
+    alarm(limits.seconds);  // kept across exec
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -140,8 +149,44 @@ ProgramResult RunProgram(const std::string& program, const std::vector<std::stri
   return result;
 }
 
-ProgramResult RunVulconv(const std::vector<std::string>& args, const std::string& cwd) {
-  return RunProgram(VULCONV_EXE, args, cwd);
+ProgramResult RunVulconv(const std::vector<std::string>& args, const std::string& cwd,
+                         const RunLimits& limits) {
+  return RunProgram(VULCONV_EXE, args, cwd, limits);
+}
+
+TreeContents ReadTree(const std::string& folder) {
+  TreeContents tree;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    std::string& value = tree[fs::relative(entry.path(), folder).generic_string()];
+    if (entry.is_symlink()) {
+      value = "link:" + fs::read_symlink(entry.path()).string();
+    } else if (entry.is_directory()) {
+      value = "dir";
+    } else if (entry.is_regular_file()) {
+      value = "file:" + ReadFile(entry.path().string());
+    } else {
+      value = "other";
+    }
+  }
+  return tree;
+}
+
+void ExpectChangedOnlyInside(const TreeContents& before, const TreeContents& after,
+                             const std::string& inside, const std::string& what) {
+  auto is_inside = [&](const std::string& path) {
+    return !inside.empty() && (path == inside || path.starts_with(inside + "/"));
+  };
+  for (const auto& [path, value] : before) {
+    auto now = after.find(path);
+    if (is_inside(path)) continue;
+    if (now == after.end()) ADD_FAILURE() << what << ": " << path << " is gone";
+    else if (now->second != value) ADD_FAILURE() << what << ": " << path << " changed";
+  }
+  for (const auto& [path, value] : after) {
+    if (!is_inside(path) && !before.contains(path)) {
+      ADD_FAILURE() << what << ": " << path << " is new";
+    }
+  }
 }
 
 }  // namespace vulconv::test

@@ -3,6 +3,8 @@
 #ifndef VULCONV_TESTS_TEST_UTIL_H_
 #define VULCONV_TESTS_TEST_UTIL_H_
 
+#include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -42,12 +44,29 @@ struct ProgramResult {
   int status = -1;   // exit status as the process reports it, 0..255; -1 if killed
 };
 
+struct RunLimits {
+  std::int64_t file_size = -1;  // bytes any one file may grow to (SIGXFSZ ignored); -1: none
+  unsigned seconds = 60;        // then the program is killed, so a hang fails the test
+};
+
 /// Runs program with args in folder cwd, with no standard input.
 ProgramResult RunProgram(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& cwd);
+                         const std::string& cwd, const RunLimits& limits = {});
 
 /// Runs the built vulconv.
-ProgramResult RunVulconv(const std::vector<std::string>& args, const std::string& cwd);
+ProgramResult RunVulconv(const std::vector<std::string>& args, const std::string& cwd,
+                         const RunLimits& limits = {});
+
+/// Every entry below folder by relative path: "dir", "file:" and its bytes,
+/// "link:" and its target, or "other" (a FIFO is never opened).
+using TreeContents = std::map<std::string, std::string>;
+TreeContents ReadTree(const std::string& folder);
+
+/// Fails the test for every entry that differs between before and after
+/// and is neither inside (a relative path below the same folder) nor
+/// inside itself.
+void ExpectChangedOnlyInside(const TreeContents& before, const TreeContents& after,
+                             const std::string& inside, const std::string& what);
 
 }  // namespace vulconv::test
 

@@ -64,7 +64,7 @@ struct OutputFile {
 };
 
 /// Creates a file for writing in binary mode, or opens the one there to be
-/// written over; fd is -1 on failure.
+/// written over; fd is -1 on failure, also when name is a link (POSIX).
 OutputFile CreateFileForWriting(const std::string& name);
 
 /// Writes all bytes; false when any write fails.

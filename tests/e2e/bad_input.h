@@ -1,0 +1,40 @@
+// What the bad-input tables share: a plain scan folder that any folder
+// name can hold, its whole console transcript, and a run that checks
+// nothing changed outside the output folder.
+#ifndef VULCONV_TESTS_E2E_BAD_INPUT_H_
+#define VULCONV_TESTS_E2E_BAD_INPUT_H_
+
+#include <string>
+
+#include "e2e/scan_folder.h"
+#include "test_util.h"
+
+namespace vulconv::test {
+
+inline constexpr char kGpsLine1[] =
+    "1 2012 05 14 10 31 7.52 x 1432.1234 N 09051.2345 W 1234.5 x 45 3.25";
+inline constexpr char kGpsLine2[] =
+    "1 2012 05 14 10 32 09 x 1432.1234 S 09051.2345 E 12.5 x -12.5 3.25";
+
+/// A scan of two records (pixels 1 and 2) named scan_name (ending ".bin"),
+/// its parameter file naming d.bin, l.bin, h.bin and r.bin beside it (one
+/// record each), and its text file of two GPS lines.
+ScanFolder PlainScan(const std::string& scan_name);
+
+/// The whole console output of a completed run of PlainScan(scan_name);
+/// notice is printed before "making dir" (the old structure's).
+std::string PlainTranscript(const std::string& scan_name, const std::string& output_folder,
+                            bool new_structure, const std::string& notice = "");
+
+/// The transcript up to and including the scan pass's "opening file" line.
+std::string TranscriptToScanPass(const std::string& scan_name, const std::string& output_folder,
+                                 bool new_structure, const std::string& notice = "");
+
+/// Runs vulconv in dir and fails the test for any change outside the output
+/// folder (a path relative to dir; empty when nothing may change).
+ProgramResult RunCheckingOutside(const ScopedTempDir& dir, const std::string& scan_name,
+                                 const std::string& output_folder, const RunLimits& limits = {});
+
+}  // namespace vulconv::test
+
+#endif  // VULCONV_TESTS_E2E_BAD_INPUT_H_
