@@ -11,11 +11,6 @@
 
 namespace vulconv::test {
 
-inline constexpr char kGpsLine1[] =
-    "1 2012 05 14 10 31 7.52 x 1432.1234 N 09051.2345 W 1234.5 x 45 3.25";
-inline constexpr char kGpsLine2[] =
-    "1 2012 05 14 10 32 09 x 1432.1234 S 09051.2345 E 12.5 x -12.5 3.25";
-
 /// A scan of two records (pixels 1 and 2) named scan_name (ending ".bin"),
 /// its parameter file naming d.bin, l.bin, h.bin and r.bin beside it (one
 /// record each), and its text file of two GPS lines.
