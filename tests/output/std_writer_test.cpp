@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <csignal>
@@ -107,6 +108,13 @@ TEST(WriteStdFile, EndsTheRunWhenTheFileCannotBeCreated) {
   test::ScopedTempDir dir;
   test::WriteFile(dir / "folder", "a regular file where the folder should be");
   EXPECT_EXIT(WriteStdFile(dir / "folder/a.std", StdKind::Scan, SampleRecord(), SampleInfo()),
+              testing::ExitedWithCode(255), "");
+}
+
+TEST(WriteStdFile, RefusesANameThatIsNoRegularFile) {
+  test::ScopedTempDir dir;
+  ASSERT_EQ(mkfifo((dir / "fifo.std").c_str(), 0666), 0);  // would block a plain open
+  EXPECT_EXIT(WriteStdFile(dir / "fifo.std", StdKind::Scan, SampleRecord(), SampleInfo()),
               testing::ExitedWithCode(255), "");
 }
 
