@@ -15,7 +15,7 @@
 #include "input/line_parse.h"
 #include "input/parameter_file.h"
 #include "input/scan_text.h"
-#include "input/spectrum_file.h"
+#include "input/binary_file.h"
 #include "output/calibration_extraction.h"
 #include "output/output_folder.h"
 #include "output/scan_extraction.h"

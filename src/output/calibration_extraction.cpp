@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "input/file_names.h"
-#include "input/spectrum_file.h"
+#include "input/binary_file.h"
 #include "output/std_writer.h"
 
 namespace vulconv {

@@ -5,7 +5,7 @@
 #include "driver/console.h"
 #include "input/file_names.h"
 #include "input/line_parse.h"
-#include "input/spectrum_file.h"
+#include "input/binary_file.h"
 #include "output/std_writer.h"
 
 namespace vulconv {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "input/spectrum_file.h"
+#include "input/binary_file.h"
 
 namespace vulconv {
 

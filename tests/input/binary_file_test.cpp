@@ -1,4 +1,4 @@
-#include "input/spectrum_file.h"
+#include "input/binary_file.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
