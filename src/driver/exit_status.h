@@ -20,6 +20,14 @@ inline constexpr int kExitReadingError = 3;
   std::exit(status);
 }
 
+/// Writes message to standard error, with no line break after it, and ends
+/// with status.
+[[noreturn]] inline void EndRunWithError(const char* message, int status) {
+  std::fflush(stdout);  // the console lines before it come first
+  std::fputs(message, stderr);
+  EndRun(status);
+}
+
 /// Prints "<what> <name>\r\n" on standard output and ends with status -1.
 [[noreturn]] inline void EndRunOnFile(const char* what, const std::string& name) {
   std::fputs(what, stdout);

@@ -27,18 +27,10 @@ std::int64_t CheckScanFile(const std::string& name) {
   if (fd < 0) EndRunOnFile("Could not open", name);
   std::int64_t size = OpenFileSize(fd);
   std::unique_ptr<char[]> chunk(new (std::nothrow) char[kCheckChunk]);
-  if (!chunk) {
-    std::fflush(stdout);
-    std::fputs("Memory error", stderr);
-    EndRun(kExitMemoryError);
-  }
+  if (!chunk) EndRunWithError("Memory error", kExitMemoryError);
   std::int64_t left = size - ReadThrough(fd, size, chunk.get(), kCheckChunk);
   CloseFile(fd);
-  if (left > 0) {
-    std::fflush(stdout);
-    std::fputs("Reading error", stderr);
-    EndRun(kExitReadingError);
-  }
+  if (left > 0) EndRunWithError("Reading error", kExitReadingError);
   return size / kRecordBytes;
 }
 

@@ -43,4 +43,10 @@ void AppendRecordNumber(std::string& text, std::int64_t index) {
   text.append(buf, digits);
 }
 
+void SetStdFileName(std::string& name, std::string_view prefix, std::int64_t index) {
+  name.assign(prefix);
+  AppendRecordNumber(name, index);
+  name += ".std";
+}
+
 }  // namespace vulconv

@@ -24,6 +24,10 @@ std::string RecordNumberText(std::int64_t index);
 /// Appends RecordNumberText(index) to text, without a new string.
 void AppendRecordNumber(std::string& text, std::int64_t index);
 
+/// Sets name to an STD file name: prefix, the record number, ".std". The
+/// string is reused from file to file.
+void SetStdFileName(std::string& name, std::string_view prefix, std::int64_t index);
+
 }  // namespace vulconv
 
 #endif  // VULCONV_INPUT_FILE_NAMES_H_

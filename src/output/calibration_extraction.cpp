@@ -32,9 +32,7 @@ void RunPass(const CalibrationPass& pass, const ConversionContext& ctx) {
   std::int64_t written = 0;
   while (ReadNextSpectrum(file, record)) {
     info.index = written;
-    name.assign(prefix);
-    AppendRecordNumber(name, written);
-    name += ".std";
+    SetStdFileName(name, prefix, written);
     WriteStdFile(name, pass.kind, record, info);
     ++written;
   }
@@ -58,10 +56,11 @@ std::string CalibrationStdFileName(const std::string& calibration_file_name,
                                    const std::string& part, std::int64_t index,
                                    FileStructure kind, const std::string& output_folder,
                                    const std::string& stamp) {
-  std::string name =
-      CalibrationStdFileNamePrefix(calibration_file_name, part, kind, output_folder, stamp);
-  AppendRecordNumber(name, index);
-  return name + ".std";
+  std::string name;
+  SetStdFileName(
+      name, CalibrationStdFileNamePrefix(calibration_file_name, part, kind, output_folder, stamp),
+      index);
+  return name;
 }
 
 void ExtractCalibrationSpectra(const ConversionContext& ctx) {

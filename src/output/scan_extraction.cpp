@@ -19,9 +19,9 @@ std::string StdFileNamePrefix(FileStructure kind, const std::string& output_fold
 std::string StdFileName(FileStructure kind, const std::string& output_folder,
                         const std::string& scan_file_name, const std::string& stamp,
                         std::int64_t index) {
-  std::string name = StdFileNamePrefix(kind, output_folder, scan_file_name, stamp);
-  AppendRecordNumber(name, index);
-  return name + ".std";
+  std::string name;
+  SetStdFileName(name, StdFileNamePrefix(kind, output_folder, scan_file_name, stamp), index);
+  return name;
 }
 
 void ExtractScanSpectra(ConversionContext& ctx) {
@@ -56,9 +56,7 @@ void ExtractScanSpectra(ConversionContext& ctx) {
     info.altitude = parsed.value.altitude;
     info.elevation = parsed.value.elevation;
     info.user_param = parsed.value.user_param;
-    name.assign(prefix);
-    AppendRecordNumber(name, i);
-    name += ".std";
+    SetStdFileName(name, prefix, i);
     WriteStdFile(name, StdKind::Scan, record, info);
     ++written;
   }
