@@ -3,9 +3,10 @@
 #include <cstdio>
 #include <string_view>
 
-#include "driver/console.h"
+#include "system/console.h"
 #include "driver/context.h"
-#include "driver/exit_status.h"
+#include "system/exit_status.h"
+#include "system/safe_write.h"
 #include "input/calibration_location.h"
 #include "input/file_names.h"
 #include "input/parameter_file.h"
@@ -43,6 +44,8 @@ void Convert(ConversionContext& ctx) {
   ExtractScanSpectra(ctx);
   ExtractCalibrationSpectra(ctx);
   CloseScanTextFile(ctx.scan_text);
+  // A completed run is reported only once its files are on the device.
+  FlushWrittenFiles(ctx.output.folder);
 }
 
 }  // namespace
@@ -67,6 +70,7 @@ int RunConversion(int argc, char** argv) {
   }
   ConversionContext ctx;
   ctx.scan_file_name = argv[1];
+  InstallSignalCleanup();
   Convert(ctx);
   return kExitCompleted;
 }

@@ -6,9 +6,9 @@
 #include <memory>
 #include <new>
 
-#include "driver/console.h"
-#include "driver/exit_status.h"
-#include "driver/platform.h"
+#include "system/console.h"
+#include "system/exit_status.h"
+#include "system/files.h"
 
 namespace vulconv {
 

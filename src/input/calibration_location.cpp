@@ -6,8 +6,8 @@
 #include <string_view>
 #include <utility>
 
-#include "driver/console.h"
-#include "driver/platform.h"
+#include "system/console.h"
+#include "system/files.h"
 #include "input/file_names.h"
 #include "input/text_numbers.h"
 

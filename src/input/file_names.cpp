@@ -3,7 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
-#include "driver/platform.h"
+#include "system/platform.h"
 
 namespace vulconv {
 

@@ -1,6 +1,6 @@
 #include "input/scan_text.h"
 
-#include "driver/console.h"
+#include "system/console.h"
 #include "input/file_names.h"
 
 namespace vulconv {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "driver/platform.h"
+#include "system/files.h"
 
 namespace vulconv {
 

@@ -1,7 +1,8 @@
 #include "output/output_folder.h"
 
-#include "driver/console.h"
-#include "driver/platform.h"
+#include "system/console.h"
+#include "system/files.h"
+#include "system/platform.h"
 #include "input/file_names.h"
 #include "input/line_fields.h"
 

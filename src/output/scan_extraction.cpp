@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "driver/console.h"
+#include "system/console.h"
 #include "input/file_names.h"
 #include "input/line_parse.h"
 #include "input/binary_file.h"

@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/exit_status.h"
-#include "driver/platform.h"
+#include "system/exit_status.h"
+#include "system/safe_write.h"
 #include "output/number_text.h"
 
 namespace vulconv {
@@ -107,14 +107,7 @@ void WriteStdFile(const std::string& path, StdKind kind, const SpectrumRecord& r
   if (buffer.size() < bound) buffer.resize(bound);
   char* end = FormatStdFile(kind, record, info, buffer.data());
 
-  auto size = static_cast<std::size_t>(end - buffer.data());
-  OutputFile file = CreateFileForWriting(path);
-  if (file.fd < 0) EndRunOnFile("Could not create", path);
-  bool written = WriteBytes(file.fd, buffer.data(), size);
-  if (!CloseWrittenFile(file, static_cast<std::int64_t>(size)) || !written) {
-    RemoveFile(path);
-    EndRunOnFile("Could not write", path);
-  }
+  WriteFileSafely(path, buffer.data(), static_cast<std::size_t>(end - buffer.data()));
 }
 
 }  // namespace vulconv

@@ -34,8 +34,8 @@ char* FormatStdFile(StdKind kind, const SpectrumRecord& record, const StdSpectru
 /// FormatStdFile as a string.
 std::string StdFileText(StdKind kind, const SpectrumRecord& record, const StdSpectrumInfo& info);
 
-/// Writes the file at path with one write. Ends the run with -1 after
-/// "Could not create <path>\r\n", or, removing the partial file, after
+/// Writes the file at path whole, replacing what is there, or leaves path as
+/// it was and ends the run with -1 after "Could not create <path>\r\n" or
 /// "Could not write <path>\r\n".
 void WriteStdFile(const std::string& path, StdKind kind, const SpectrumRecord& record,
                   const StdSpectrumInfo& info);

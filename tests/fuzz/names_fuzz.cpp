@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/platform.h"
+#include "system/platform.h"
 #include "fuzz_check.h"
 #include "input/calibration_location.h"
 #include "input/file_names.h"

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "driver/platform.h"
+#include "system/files.h"
 #include "test_util.h"
 
 namespace vulconv {

@@ -5,7 +5,7 @@
 #include <set>
 
 #include "test_util.h"
-#include "driver/platform.h"
+#include "system/platform.h"
 
 namespace vulconv {
 namespace {

@@ -111,13 +111,6 @@ TEST(WriteStdFile, EndsTheRunWhenTheFileCannotBeCreated) {
               testing::ExitedWithCode(255), "");
 }
 
-TEST(WriteStdFile, RefusesANameThatIsNoRegularFile) {
-  test::ScopedTempDir dir;
-  ASSERT_EQ(mkfifo((dir / "fifo.std").c_str(), 0666), 0);  // would block a plain open
-  EXPECT_EXIT(WriteStdFile(dir / "fifo.std", StdKind::Scan, SampleRecord(), SampleInfo()),
-              testing::ExitedWithCode(255), "");
-}
-
 TEST(WriteStdFile, RemovesAFileItCouldNotWriteWhole) {
   test::ScopedTempDir dir;
   auto write_with_small_limit = [&] {

@@ -1,7 +1,7 @@
 // Console lines on standard output. Names are written as bytes, never as
 // format text.
-#ifndef VULCONV_DRIVER_CONSOLE_H_
-#define VULCONV_DRIVER_CONSOLE_H_
+#ifndef VULCONV_SYSTEM_CONSOLE_H_
+#define VULCONV_SYSTEM_CONSOLE_H_
 
 #include <cstdio>
 #include <string_view>
@@ -22,4 +22,4 @@ inline void PrintLine(std::string_view prefix, std::string_view name) {
 
 }  // namespace vulconv
 
-#endif  // VULCONV_DRIVER_CONSOLE_H_
+#endif  // VULCONV_SYSTEM_CONSOLE_H_

@@ -1,6 +1,6 @@
 // The process's exit statuses, and the one way a failure ends the run.
-#ifndef VULCONV_DRIVER_EXIT_STATUS_H_
-#define VULCONV_DRIVER_EXIT_STATUS_H_
+#ifndef VULCONV_SYSTEM_EXIT_STATUS_H_
+#define VULCONV_SYSTEM_EXIT_STATUS_H_
 
 #include <cstdio>
 #include <cstdlib>
@@ -39,4 +39,4 @@ inline constexpr int kExitReadingError = 3;
 
 }  // namespace vulconv
 
-#endif  // VULCONV_DRIVER_EXIT_STATUS_H_
+#endif  // VULCONV_SYSTEM_EXIT_STATUS_H_

@@ -1,4 +1,4 @@
-#include "driver/platform.h"
+#include "system/files.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -53,29 +53,6 @@ std::size_t ReadBytes(int fd, void* buffer, std::size_t size) {
 
 void CloseFile(int fd) { _close(fd); }
 
-OutputFile CreateFileForWriting(const std::string& name) {
-  OutputFile file;
-  file.fd = _open(name.c_str(), _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY,
-                  _S_IREAD | _S_IWRITE);
-  return file;
-}
-
-bool WriteBytes(int fd, const void* data, std::size_t size) {
-  const char* p = static_cast<const char*>(data);
-  while (size > 0) {
-    std::size_t want = size > (1u << 30) ? (1u << 30) : size;
-    int put = _write(fd, p, static_cast<unsigned>(want));
-    if (put <= 0) return false;
-    p += put;
-    size -= static_cast<std::size_t>(put);
-  }
-  return true;
-}
-
-bool CloseWrittenFile(const OutputFile& file, std::int64_t) { return _close(file.fd) == 0; }
-
-void RemoveFile(const std::string& name) { _unlink(name.c_str()); }
-
 void MakeFolder(const std::string& name) { _mkdir(name.c_str()); }
 
 #else
@@ -111,46 +88,6 @@ std::size_t ReadBytes(int fd, void* buffer, std::size_t size) {
 }
 
 void CloseFile(int fd) { close(fd); }
-
-// A file that is there is written over and cut afterwards, not truncated
-// first: ext4 flushes a file truncated to nothing and written again when
-// it is closed (so that a crash cannot leave it empty), which made a run
-// over an earlier run's output three times slower.
-// A link planted under an STD file's name would have the file written
-// wherever it points, outside the output folder: it is refused instead, and
-// so is a FIFO, which would block the run.
-OutputFile CreateFileForWriting(const std::string& name) {
-  OutputFile file;
-  file.fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-  if (file.fd >= 0 || errno != EEXIST) return file;
-  file.fd = open(name.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-  struct stat st;
-  if (file.fd >= 0 && (fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode))) {
-    close(file.fd);
-    file.fd = -1;
-  }
-  file.cut_at_close = file.fd >= 0;
-  return file;
-}
-
-bool WriteBytes(int fd, const void* data, std::size_t size) {
-  const char* p = static_cast<const char*>(data);
-  while (size > 0) {
-    ssize_t put = write(fd, p, size);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) return false;
-    p += put;
-    size -= static_cast<std::size_t>(put);
-  }
-  return true;
-}
-
-bool CloseWrittenFile(const OutputFile& file, std::int64_t size) {
-  bool cut = !file.cut_at_close || ftruncate(file.fd, static_cast<off_t>(size)) == 0;
-  return close(file.fd) == 0 && cut;
-}
-
-void RemoveFile(const std::string& name) { unlink(name.c_str()); }
 
 void MakeFolder(const std::string& name) { mkdir(name.c_str(), 0777); }
 
