@@ -107,9 +107,8 @@ TEST(Calibration, PastMidnightTheSearchGoesOnInThePreviousDay) {
 }
 
 TEST(Calibration, NamesWithoutATimeFieldAreNotFound) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"", "Cal"}, {"a", "Cal"}, {"scan_", "Cal_"}, {"SCAN_20080101_1200", "Cal_20080101_1200"},
-      {"d/.bin", "Cal"}, {"x.binscan_", "Cal"}, {std::string(5000, '.'), "Cal" + std::string(4996, '.')},
+  const std::pair<std::string, std::string> cases[] = {{"", "Cal"}, {"scan_", "Cal_"},
+      {"SCAN_20080101_1200", "Cal_20080101_1200"}, {"d/.bin", "Cal"}, {"x.binscan_", "Cal"},
       {std::string(5000, '_') + ".bin", "Cal" + std::string(4997, '_')}};
   for (const auto& [scan, stem] : cases) {
     Folder files;
