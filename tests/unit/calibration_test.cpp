@@ -63,7 +63,7 @@ TEST(Calibration, SearchFindsTheNearestFileUpTo29MinutesBefore) {
   const std::tuple<std::string, std::vector<std::string>, std::string> cases[] = {
       {"SCAN_20080101_1200", {"1200"}, "1200"}, {"SCAN_20080101_1200", {"1131"}, "1131"},
       {"SCAN_20080101_1200", {"1130"}, ""},     {"SCAN_20080101_1200", {"1201"}, ""},
-      {"Scan_20080101_1200", {"1140", "1150"}, "1150"}, {"ABC_20080101_1205", {"1159"}, "1159"},
+      {"Scan_20080101_1200", {"1140", "1150"}, "1150"}, {"ABC_20080101_1230", {"1201"}, "1201"},
       {"x_scan_20080101_1015", {"0959"}, "0959"}, {"SCAN_20080101_0105", {"0059"}, "0059"},
       {"SCAN_20080101_0005", {"2359"}, ""}};
   for (const auto& [scan, present, found] : cases) {
@@ -82,6 +82,18 @@ TEST(Calibration, SearchFindsTheNearestFileUpTo29MinutesBefore) {
     EXPECT_EQ(files.asked[30 * k], "d/Cal_20080101_1200" + kind);
     EXPECT_EQ(files.asked[30 * k + 29], "d/Cal_20080101_1131" + kind);
   }
+}
+
+TEST(Calibration, ConsoleLinesWithTwoKindsMissing) {
+  std::string missing = " file - it does not appear to be saved using the standard naming convention.";
+  std::vector<std::string> want = {
+      "PARAMS file doesn't appear to contain reference file info - looking for default filenames...",
+      "Error! Could not find the high" + missing, "Error! Could not find the ref" + missing,
+      "Dark Spectra: d/Cal_20080101_1155_dark.bin", "Low Cell Spectra: d/Cal_20080101_1200_low.bin",
+      "High Cell Spectra: Cal_20080101_1200_high.bin", "Reference Spectra: Cal_20080101_1200_ref.bin"};
+  std::set<std::string> present = {"d/Cal_20080101_1155_dark.bin", "d/Cal_20080101_1200_low.bin"};
+  auto exists = [&](const std::string& name) { return present.contains(name); };
+  EXPECT_EQ(FindCalibrationFiles("d/SCAN_20080101_1200.bin", {}, exists).lines, want);
 }
 
 TEST(Calibration, PastMidnightTheSearchGoesOnInThePreviousDay) {
