@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "driver/console.h"
+#include "system/console.h"
 #include "driver/context.h"
 #include "input/calibration_location.h"
 #include "input/file_names.h"
