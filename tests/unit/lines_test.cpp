@@ -49,7 +49,9 @@ TEST(TextNumbers, LeadingDecimalAndLeadingInteger) {
       {"2147483647", 2147483647, 2147483647}, {"-2147483648", -2147483648.0, -2147483648},
       {"-99999999999", -99999999999.0, -2147483648},
       {"-99999999999999999999999999", -1e26, -2147483648},
-  };
+      // Out of range by the digits' count rather than the exponent.
+      {"1" + std::string(400, '0') + "e-50", INFINITY, 2147483647},
+      {"0." + std::string(400, '0') + "1e20", 0, 0}};
   for (const auto& [text, decimal, integer] : cases) {
     EXPECT_EQ(LeadingDecimal(text), decimal) << text;
     EXPECT_EQ(std::signbit(LeadingDecimal(text)), std::signbit(decimal)) << text;  // of a zero

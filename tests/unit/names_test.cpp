@@ -49,6 +49,7 @@ TEST(Names, OutputFolderName) {
   const Cases new_structure = {
       {"SCAN_20120514_1031.bin", "20120514_1031"},
       {"C:\\data\\SCAN_20120514_1031.bin", "C:\\data\\20120514_1031"},
+      {"/SCAN_20120514_1031.bin", "/20120514_1031"},
       {"C:/my.data/SCAN_20120514_1031.b.n", "C:/my.data/20120514_1031.b"},
       {"data/SCAN_20120514_10312345", "data/20120514_10312345"},
       {"d/SCAN_..xxxxxxxxxxxxxxx", "d/SCAN___xxxxxxxxxxxxxxx"},  // no folder of its own:
