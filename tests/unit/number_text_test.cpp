@@ -44,13 +44,14 @@ TEST(NumberText, RandomValuesMatchTheReference) {
   std::uniform_real_distribution<double> position(-20000.0, 20000.0);
   for (int i = 0; i < 300000; ++i) {
     auto value = std::bit_cast<float>(static_cast<std::uint32_t>(random()));
-    ASSERT_EQ(FloatText(value), ReferenceText(value)) << std::hexfloat << value;
-    ASSERT_EQ(DoubleText(value), ReferenceText(value)) << std::hexfloat << value;
+    std::string text = ReferenceText(value);
+    ASSERT_EQ(FloatText(value), text) << std::hexfloat << value;
+    ASSERT_EQ(DoubleText(value), text) << std::hexfloat << value;
     if (i % 5 != 0) continue;
     double whole = static_cast<double>(random() & ((std::uint64_t{1} << (random() % 46)) - 1));
     double tie = (whole + static_cast<double>(random() % 64 * 2 + 1) / 128) * (i % 2 ? -1 : 1);
-    for (double v : {std::bit_cast<double>(random()), position(random), tie,
-                     std::nextafter(tie, 0.0), std::nextafter(tie, tie * 2)}) {
+    double any = i % 15 ? position(random) : std::bit_cast<double>(random());  // long texts: slow
+    for (double v : {any, position(random), tie, std::nextafter(tie, 0.0), std::nextafter(tie, tie * 2)}) {
       ASSERT_EQ(DoubleText(v), ReferenceText(v)) << std::hexfloat << v;
     }
   }
