@@ -18,7 +18,10 @@ TEST(Names, StdFileName) {
   const std::pair<std::int64_t, const char*> cases[] = {
       {0, "p.000000.std"}, {123456, "p.123456.std"}, {1000000, "p.1000000.std"}, {-5, "p.-00005.std"}};
   std::string name = "reused";
-  for (const auto& [index, text] : cases) EXPECT_EQ((SetStdFileName(name, "p.", index), name), text);
+  for (const auto& [index, text] : cases) {
+    EXPECT_EQ((SetStdFileName(name, "p.", index), name), text);
+    EXPECT_EQ("p." + RecordNumberText(index) + ".std", text);
+  }
   EXPECT_EQ(StdFileName(kNew, "o/", "d/SCAN_20120514_1031.bin", "s", 7),
             "o/SCAN_20120514_1031.bin.000007.std");
   EXPECT_EQ(StdFileName(kOld, "o/", "d/x.bin", "s", 7), "o/scan_s.bin.000007.std");
