@@ -1,8 +1,9 @@
-// A slow exact reference for the number text, shared by its tests and its
-// fuzz target.
+// A slow exact reference for the number text, shared by its unit tests and
+// its fuzz target.
 #ifndef VULCONV_TESTS_NUMBER_REFERENCE_H_
 #define VULCONV_TESTS_NUMBER_REFERENCE_H_
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -11,24 +12,18 @@
 
 namespace vulconv::test {
 
-// Decimals in the exact expansion of a finite double (at least seven).
-inline int ExactDecimals(double value) {
-  if (value == 0) return 7;
-  int exponent = 0;
-  double fraction = std::frexp(std::fabs(value), &exponent);
-  auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
-  int lowest_bit = exponent - 53 + std::countr_zero(mantissa);
-  return lowest_bit < -7 ? -lowest_bit : 7;
-}
-
 // glibc prints as many exact digits as asked, so ask for the whole
-// expansion and round it here. On the magnitude, a seventh decimal of 5 or
-// more rounds up, which takes an exact half away from zero.
+// expansion (down to the lowest set bit, at least seven decimals) and round
+// it here: on the magnitude, a seventh decimal of 5 or more rounds up,
+// which takes an exact half away from zero.
 inline std::string ReferenceText(double value) {
   if (std::isnan(value)) return std::signbit(value) ? "-nan" : "nan";
   if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+  int exponent = 0;
+  auto mantissa = static_cast<std::uint64_t>(std::ldexp(std::frexp(std::fabs(value), &exponent), 53));
+  int decimals = std::max(7, 53 - exponent - std::countr_zero(mantissa));
   static char buffer[1500];
-  std::snprintf(buffer, sizeof buffer, "%.*f", ExactDecimals(value), std::fabs(value));
+  std::snprintf(buffer, sizeof buffer, "%.*f", decimals, std::fabs(value));
   std::string text = buffer;
   std::size_t cut = text.find('.') + 7;
   bool up = text[cut] >= '5';
