@@ -8,6 +8,7 @@
 #include <cmath>
 #include <random>
 
+#include "input/binary_file.h"
 #include "number_reference.h"
 #include "output/float_lines.h"
 
@@ -114,6 +115,17 @@ TEST(FloatLines, EveryPathWritesWhatTheOneValueWriterWrites) {
     values.push_back(std::bit_cast<float>(bits));
   }
   ExpectSameLines(values);
+}
+
+// Big-endian hosts decode the file's little-endian bytes one by one.
+TEST(DecodeRecord, LittleEndianBytesAnywhereInTheRecord) {
+  std::vector<unsigned char> bytes(kRecordBytes);
+  for (int at : {4, 4 * 2047}) std::copy_n("\x01\x02\x80\x3f", 4, bytes.begin() + at);
+  SpectrumRecord record;
+  DecodeRecord(bytes.data(), record);
+  for (int p : {0, 1, 2, 2047}) {
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(record.pixels[p]), p % 2046 == 1 ? 0x3f800201u : 0u) << p;
+  }
 }
 
 }  // namespace
