@@ -13,3 +13,4 @@ cmake --workflow --preset fuzz --fresh
 if command -v x86_64-w64-mingw32-g++-posix >/dev/null; then
   cmake --workflow --preset windows --fresh
 fi
+bash scripts/package-check.sh
