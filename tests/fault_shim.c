@@ -26,9 +26,9 @@ static const struct { const char* name; int value; } kNames[] = {
     {"SIGHUP", -SIGHUP},  {"SIGKILL", -SIGKILL}};
 
 __attribute__((constructor)) static void ReadFault(void) {
-  const char* spec = getenv("VULCONV_FAULT");
+  const char* fault = getenv("VULCONV_FAULT");
   char what[16] = "", mode[8] = "";
-  if (!spec || sscanf(spec, "%15s %d %15s %7s", call, &nth, what, mode) < 3) return;
+  if (!fault || sscanf(fault, "%15s %d %15s %7s", call, &nth, what, mode) < 3) return;
   for (size_t i = 0; i < sizeof kNames / sizeof kNames[0]; ++i)
     if (strcmp(what, kNames[i].name) == 0) {
       if (kNames[i].value < 0) sig = -kNames[i].value; else err = kNames[i].value;
