@@ -47,24 +47,23 @@ void SetTempPath(const std::string& path) {
   temp_path = temp_folder + ".vulconv-" + std::to_string(pid) + ".tmp";
 }
 
-void CleanUpAndRaise(int sig) {
-  if (temp_live) {
-#ifdef _WIN32
-    _unlink(temp_path.c_str());
-#else
-    unlink(temp_path.c_str());
-#endif
-  }
-  std::signal(sig, SIG_DFL);
-  std::raise(sig);
-}
-
-[[noreturn]] void Fail(const char* what, const std::string& path) {
+// Async-signal-safe: one unlink of a name that does not change meanwhile.
+void RemoveTemp() {
 #ifdef _WIN32
   _unlink(temp_path.c_str());
 #else
   unlink(temp_path.c_str());
 #endif
+}
+
+void CleanUpAndRaise(int sig) {
+  if (temp_live) RemoveTemp();
+  std::signal(sig, SIG_DFL);
+  std::raise(sig);
+}
+
+[[noreturn]] void Fail(const char* what, const std::string& path) {
+  RemoveTemp();
   temp_live = 0;
   EndRunOnFile(what, path);
 }
@@ -75,7 +74,7 @@ int CreateTemp() {
   int flags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
   int fd = _open(temp_path.c_str(), flags, _S_IREAD | _S_IWRITE);
   if (fd < 0 && errno == EEXIST) {  // left by a killed run that had our id
-    _unlink(temp_path.c_str());
+    RemoveTemp();
     fd = _open(temp_path.c_str(), flags, _S_IREAD | _S_IWRITE);
   }
   return fd;
@@ -116,7 +115,7 @@ int CreateTemp() {
   int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
   int fd = open(temp_path.c_str(), flags, 0666);
   if (fd < 0 && errno == EEXIST) {  // left by a killed run that had our id
-    unlink(temp_path.c_str());
+    RemoveTemp();
     fd = open(temp_path.c_str(), flags, 0666);
   }
   return fd;
