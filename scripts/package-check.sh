@@ -52,7 +52,8 @@ sed -n '/^Permission is hereby granted/,$p' LICENSE | cmp - "$work/license.txt" 
 
 "$root/usr/bin/vulconv" --version | grep -qF "$version" ||
   fail "the installed vulconv --version does not name $version"
-cp -r examples/sample "$work/sample"
+# The sample's files, without what a conversion of it left there.
+mkdir "$work/sample" && find examples/sample -maxdepth 1 -type f -exec cp {} "$work/sample" \;
 status=0
 (cd "$work/sample" && "$root/usr/bin/vulconv" SCAN_20240612_0930.bin >console.txt) || status=$?
 [[ $status == 1 ]] || fail "the installed vulconv ended the sample with status $status, not 1"

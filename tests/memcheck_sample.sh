@@ -10,7 +10,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 for run in "whole all 1" "early definite,indirect,possible 255"; do
   set -- $run "$@"
-  cp -r "$5/sample" "$work/$1" && rm -f "$work/early/Cal_20240612_0912_low.bin"
+  mkdir "$work/$1" && find "$5/sample" -maxdepth 1 -type f -exec cp {} "$work/$1" \;
+  rm -f "$work/early/Cal_20240612_0912_low.bin"
   status=0
   (cd "$work/$1" && valgrind -q --error-exitcode=99 --leak-check=full --show-leak-kinds=all \
     --errors-for-leak-kinds="$2" "$4" SCAN_20240612_0930.bin >/dev/null 2>"$work/valgrind.txt") ||

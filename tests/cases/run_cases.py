@@ -127,8 +127,12 @@ def build(case, top, subst):
             os.symlink(unescape(data[0]), path)
         elif kind == 'hardlink':
             os.link(os.path.join(top, unescape(data[0])), path)
-        elif kind == 'copy':
-            shutil.copytree(os.path.join(os.fsencode(ROOT), data[0]), path, dirs_exist_ok=True)
+        elif kind == 'copy':  # the folder's files only: not what a run left in it
+            src = os.path.join(os.fsencode(ROOT), data[0])
+            os.makedirs(path, exist_ok=True)
+            for n in os.listdir(src):
+                if os.path.isfile(os.path.join(src, n)):
+                    shutil.copy2(os.path.join(src, n), os.path.join(path, n))
 
 
 def snapshot(top):
