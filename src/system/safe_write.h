@@ -11,7 +11,9 @@
 #define VULCONV_SYSTEM_SAFE_WRITE_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vulconv {
 
@@ -24,6 +26,42 @@ void InstallSignalCleanup();
 /// the run with -1 after "Could not create <path>\r\n" or "Could not write
 /// <path>\r\n"; path is then as it was and no temporary file is left.
 void WriteFileSafely(const std::string& path, const char* data, std::size_t size);
+
+/// A file written piece by piece under a temporary name, which takes its
+/// name whole when closed, as WriteFileSafely's files do. Appended bytes
+/// are buffered; offsets count every byte appended so far.
+struct StreamFile {
+  std::string path;       // the name it takes, or the file a scratch file serves
+  bool scratch = false;   // read back and discarded, never named
+  int slot = -1;          // among the run's live temporaries
+  int fd = -1;
+  std::int64_t size = 0;  // bytes appended, written or buffered
+  std::string buffer;     // appended bytes not written yet
+};
+
+/// Creates the temporary of a file that takes path when closed. Ends the
+/// run with -1 after "Could not create <path>\r\n" when it cannot be made.
+StreamFile OpenStreamFile(const std::string& path);
+
+/// A temporary beside path for the bytes that file needs at its end; its
+/// failures name path.
+StreamFile OpenScratchFile(const std::string& path);
+
+/// Appends text. A failed write ends the run with -1 after "Could not write
+/// <path>\r\n", removing the run's temporaries.
+void AppendStreamFile(StreamFile& file, std::string_view text);
+
+/// Writes text over bytes appended before, at offset.
+void OverwriteStreamFile(StreamFile& file, std::int64_t offset, std::string_view text);
+
+/// Reads up to size bytes at offset of what was appended; returns the count.
+std::size_t ReadStreamFile(StreamFile& file, std::int64_t offset, char* out, std::size_t size);
+
+/// Writes what is buffered, closes the file and puts it under its name.
+void CloseStreamFile(StreamFile& file);
+
+/// Closes and removes a scratch file.
+void DiscardStreamFile(StreamFile& file);
 
 /// Flushes the files WriteFileSafely wrote to the device of folder, with one
 /// barrier for them all, and checks that it worked; ends the run with -1
