@@ -63,10 +63,7 @@ void ExtractScan(ConversionContext& ctx) {
   for (std::int64_t i = 0; i < file.count; ++i) {
     ParsedSpectrumLine parsed = ParseSpectrumLine(ReadScanTextLine(ctx.scan_text), i);
     if (!parsed.notice.empty()) PrintLine(parsed.notice);
-    if (i == 0) {
-      ctx.first_date = parsed.value.date;
-      ctx.first_time = parsed.value.time;
-    }
+    if (i == 0) ctx.first = {parsed.value.date, parsed.value.time};
     if (!ReadNextSpectrum(file, record)) break;
     WritePlainStd(StdFileName(ctx.structure, ctx.output.folder, ctx.scan_file_name,
                               ctx.output.stamp, i),
@@ -96,7 +93,7 @@ void ExtractCalibration(const ConversionContext& ctx) {
     while (ReadNextSpectrum(file, record)) {
       WritePlainStd(CalibrationStdFileName(pass.name, pass.part, written, ctx.structure,
                                            ctx.output.folder, ctx.output.stamp),
-                    label.c_str(), record, written, ctx.first_date, ctx.first_time, ctx,
+                    label.c_str(), record, written, ctx.first.date, ctx.first.time, ctx,
                     nullptr);
       ++written;
     }

@@ -8,12 +8,14 @@
 #include "input/calibration_location.h"
 #include "input/parameter_file.h"
 #include "input/scan_text.h"
-#include "output/output_folder.h"
+#include "output/record_outputs.h"
+#include "output/scan_extraction.h"
 
 namespace vulconv {
 
 struct ConversionContext {
   std::string scan_file_name;        // the argument, unchanged
+  OutputChoice choice;               // what the options add
   std::int64_t spectrum_count = 0;   // from the whole-file check; announced only
   std::string scan_folder;           // up to and including the last separator
   std::string parameter_file_name;
@@ -22,8 +24,7 @@ struct ConversionContext {
   ScanTextFile scan_text;            // open from its step to the end of the run
   FileStructure structure = FileStructure::New;
   OutputFolder output;               // folder (with separator) and stamp
-  std::string first_date;            // of the scan's spectrum 0; empty if none
-  std::string first_time;
+  FirstSpectrumTime first;           // of the scan's spectrum 0; empty if none
 };
 
 }  // namespace vulconv

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "system/console.h"
+#include "driver/command_line.h"
 #include "driver/context.h"
 #include "system/exit_status.h"
 #include "system/safe_write.h"
@@ -41,8 +42,11 @@ void Convert(ConversionContext& ctx) {
   ctx.scan_text = OpenScanTextFile(ctx.scan_file_name);
   ctx.structure = DetectFileStructure(ctx.scan_file_name);
   ctx.output = MakeOutputFolder(ctx.scan_file_name, ctx.structure, ctx.scan_text);
-  ExtractScanSpectra(ctx);
-  ExtractCalibrationSpectra(ctx);
+  RunOutputs outputs;
+  outputs.plan = {ctx.scan_file_name, ctx.structure,          ctx.output,
+                  ctx.params.exposure_time, ctx.params.coadded_scans, ctx.choice};
+  ctx.first = ExtractScanSpectra(ctx.spectrum_count, ctx.scan_text, outputs);
+  ExtractCalibrationSpectra(ctx.calibration, ctx.first, outputs);
   CloseScanTextFile(ctx.scan_text);
   // A completed run is reported only once its files are on the device.
   FlushWrittenFiles(ctx.output.folder);
@@ -53,23 +57,24 @@ void Convert(ConversionContext& ctx) {
 void PrintUsage() { std::fwrite(kUsage.data(), 1, kUsage.size(), stdout); }
 
 int RunConversion(int argc, char** argv) {
-  if (argc == 2) {
-    std::string_view arg = argv[1];
-    if (arg == "--help" || arg == "-h") {
+  CommandLine line = ParseCommandLine(argc - 1, argv + 1);
+  switch (line.kind) {
+    case CommandKind::Help:
       PrintUsage();
+      std::fputs(kOptionHelp, stdout);
       return kExitHelp;
-    }
-    if (arg == "--version") {
+    case CommandKind::Version:
       PrintLine("vulconv " VULCONV_VERSION);
       return kExitHelp;
-    }
-  }
-  if (argc != 2) {
-    PrintUsage();
-    return kExitCompleted;
+    case CommandKind::Usage:
+      PrintUsage();
+      return kExitCompleted;
+    case CommandKind::Convert:
+      break;
   }
   ConversionContext ctx;
-  ctx.scan_file_name = argv[1];
+  ctx.scan_file_name = line.scan_file_name;
+  ctx.choice = line.choice;
   InstallSignalCleanup();
   Convert(ctx);
   return kExitCompleted;

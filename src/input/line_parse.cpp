@@ -65,6 +65,7 @@ ParsedSpectrumLine ParseSpectrumLine(std::string_view line, std::int64_t spectru
   if (!IsGpsLine(line)) {
     if (spectrum_index == 0) parsed.notice = kNoGpsNotice;
     int elevation_field = count == 10 ? 9 : 12;
+    parsed.value.angle_fields = count >= elevation_field + 1;
     texts.elevation = ReadLineField(fields, elevation_field, 3);
     texts.user_param = ReadLineField(fields, elevation_field + 1, 8);
   } else {
@@ -73,6 +74,10 @@ ParsedSpectrumLine ParseSpectrumLine(std::string_view line, std::int64_t spectru
     texts.longitude = ReadLineField(fields, 11, 10);
     texts.longitude_hemisphere = ReadLineField(fields, 12, 1);
     texts.altitude = ReadLineField(fields, 13, 6);
+    parsed.value.gps_fields = count >= 13 &&
+                              (texts.latitude_hemisphere == "N" || texts.latitude_hemisphere == "S") &&
+                              (texts.longitude_hemisphere == "E" || texts.longitude_hemisphere == "W");
+    parsed.value.angle_fields = count == 16 || count >= 19;
     if (count == 16) {
       texts.elevation = ReadLineField(fields, 15, 3);  // read whole, sign and decimals kept
       texts.user_param = ReadLineField(fields, 16, 8);

@@ -16,6 +16,8 @@ struct SpectrumTimePosition {
   double altitude = 0;
   double elevation = 0;
   double user_param = 0;
+  bool gps_fields = false;    // a GPS line with its position fields, hemispheres N/S and E/W
+  bool angle_fields = false;  // the line holds the elevation and user parameter fields
 };
 
 struct ParsedSpectrumLine {

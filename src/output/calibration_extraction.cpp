@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "input/file_names.h"
 #include "input/binary_file.h"
-#include "output/std_writer.h"
+#include "input/file_names.h"
+#include "system/console.h"
 
 namespace vulconv {
 
@@ -17,28 +17,30 @@ struct CalibrationPass {
   const char* label;  // of the closing console line
 };
 
-void RunPass(const CalibrationPass& pass, const ConversionContext& ctx) {
+void RunPass(const CalibrationPass& pass, const FirstSpectrumTime& first, RunOutputs& outputs) {
+  const OutputPlan& plan = outputs.plan;
   SpectrumFile file = OpenSpectrumFile(*pass.file_name);
-  SpectrumRecord record;
-  StdSpectrumInfo info;
-  info.date = ctx.first_date;
-  info.time = ctx.first_time;
-  info.scans = ctx.params.coadded_scans;
-  info.exposure = ctx.params.exposure_time;
-  const std::string prefix = CalibrationStdFileNamePrefix(*pass.file_name, pass.part,
-                                                          ctx.structure, ctx.output.folder,
-                                                          ctx.output.stamp);
-  std::string name;
-  std::int64_t written = 0;
-  while (ReadNextSpectrum(file, record)) {
-    info.index = written;
-    SetStdFileName(name, prefix, written);
-    WriteStdFile(name, pass.kind, record, info);
-    ++written;
+  BeginBinaryFile(outputs,
+                  CalibrationStdFileNamePrefix(*pass.file_name, pass.part, plan.structure,
+                                               plan.output.folder, plan.output.stamp),
+                  file.count);
+  OutputRecord r;
+  r.kind = pass.kind;
+  r.info.date = first.date;
+  r.info.time = first.time;
+  r.info.scans = plan.coadded_scans;
+  r.info.exposure = plan.exposure_time;
+  RecordTexts texts;
+  for (std::int64_t i = 0; ReadNextSpectrum(file, r.record); ++i) {
+    r.info.index = i;
+    FormatRecord(plan, outputs.format, r, texts);
+    WriteRecord(outputs, texts);
   }
   CloseSpectrumFile(file);
-  std::printf("Extracted %lld std files from %s bin.\n", static_cast<long long>(written),
-              pass.label);
+  EndBinaryFile(outputs);
+  CommitWrittenFiles();
+  PrintLine("Extracted " + std::to_string(outputs.write.written) + " std files from " +
+            pass.label + " bin.");
   std::fflush(stdout);
 }
 
@@ -63,15 +65,15 @@ std::string CalibrationStdFileName(const std::string& calibration_file_name,
   return name;
 }
 
-void ExtractCalibrationSpectra(const ConversionContext& ctx) {
-  const CalibrationNames& names = ctx.calibration;
+void ExtractCalibrationSpectra(const CalibrationNames& names, const FirstSpectrumTime& first,
+                               RunOutputs& outputs) {
   const CalibrationPass passes[] = {
       {&names.ref, StdKind::Ref, "_ref.bin.", "REF"},
       {&names.dark, StdKind::Dark, "_dark.bin.", "DARK"},
       {&names.high, StdKind::High, "_high.bin.", "HIGH"},
       {&names.low, StdKind::Low, "_low.bin.", "LOW"},
   };
-  for (const CalibrationPass& pass : passes) RunPass(pass, ctx);
+  for (const CalibrationPass& pass : passes) RunPass(pass, first, outputs);
 }
 
 }  // namespace vulconv

@@ -1,11 +1,14 @@
-// The passes that write the reference, dark, high and low cell spectra.
+// The passes that write the outputs of the reference, dark, high and low
+// cell spectra.
 #ifndef VULCONV_OUTPUT_CALIBRATION_EXTRACTION_H_
 #define VULCONV_OUTPUT_CALIBRATION_EXTRACTION_H_
 
 #include <cstdint>
 #include <string>
 
-#include "driver/context.h"
+#include "input/calibration_location.h"
+#include "output/record_outputs.h"
+#include "output/scan_extraction.h"
 
 namespace vulconv {
 
@@ -22,8 +25,10 @@ std::string CalibrationStdFileName(const std::string& calibration_file_name,
                                    FileStructure kind, const std::string& output_folder,
                                    const std::string& stamp);
 
-/// The four passes, in the order reference, dark, high cell, low cell.
-void ExtractCalibrationSpectra(const ConversionContext& ctx);
+/// The four passes, in the order reference, dark, high cell, low cell; every
+/// record carries the date and time of the scan's spectrum 0.
+void ExtractCalibrationSpectra(const CalibrationNames& names, const FirstSpectrumTime& first,
+                               RunOutputs& outputs);
 
 }  // namespace vulconv
 

@@ -1,12 +1,11 @@
 #include "output/scan_extraction.h"
 
+#include <cmath>
 #include <cstdio>
 
-#include "system/console.h"
-#include "input/file_names.h"
-#include "input/line_parse.h"
 #include "input/binary_file.h"
-#include "output/std_writer.h"
+#include "input/file_names.h"
+#include "system/console.h"
 
 namespace vulconv {
 
@@ -24,45 +23,55 @@ std::string StdFileName(FileStructure kind, const std::string& output_folder,
   return name;
 }
 
-void ExtractScanSpectra(ConversionContext& ctx) {
-  std::printf("Extracting %lld STD files. This could take some time, please be patient...\n",
-              static_cast<long long>(ctx.spectrum_count));
+bool PositionKnown(const SpectrumTimePosition& place) {
+  return place.gps_fields && std::isfinite(place.altitude) && std::fabs(place.latitude) <= 90 &&
+         std::fabs(place.longitude) <= 180;
+}
+
+FirstSpectrumTime ExtractScanSpectra(std::int64_t announced_count, ScanTextFile& text,
+                                     RunOutputs& outputs) {
+  const OutputPlan& plan = outputs.plan;
+  PrintLine("Extracting " + std::to_string(announced_count) +
+            " STD files. This could take some time, please be patient...");
   std::fflush(stdout);
-  SpectrumFile file = OpenSpectrumFile(ctx.scan_file_name);
-  SpectrumRecord record;
-  StdSpectrumInfo info;
-  info.scans = ctx.params.coadded_scans;
-  info.exposure = ctx.params.exposure_time;
-  // The names differ only in the record number: one string, reused.
-  const std::string prefix =
-      StdFileNamePrefix(ctx.structure, ctx.output.folder, ctx.scan_file_name, ctx.output.stamp);
-  std::string name;
-  std::int64_t written = 0;
+  SpectrumFile file = OpenSpectrumFile(plan.scan_file_name);
+  BeginBinaryFile(outputs,
+                  StdFileNamePrefix(plan.structure, plan.output.folder, plan.scan_file_name,
+                                    plan.output.stamp),
+                  file.count);
+  FirstSpectrumTime first;
+  OutputRecord r;
+  r.kind = StdKind::Scan;
+  r.info.scans = plan.coadded_scans;
+  r.info.exposure = plan.exposure_time;
+  RecordTexts texts;
   for (std::int64_t i = 0; i < file.count; ++i) {
-    ParsedSpectrumLine parsed = ParseSpectrumLine(ReadScanTextLine(ctx.scan_text), i);
+    ParsedSpectrumLine parsed = ParseSpectrumLine(ReadScanTextLine(text), i);
     if (!parsed.notice.empty()) PrintLine(parsed.notice);
-    if (i == 0) {
-      ctx.first_date = parsed.value.date;
-      ctx.first_time = parsed.value.time;
-    }
+    SpectrumTimePosition& place = parsed.value;
+    if (i == 0) first = {place.date, place.time};
     // A file that shrank since it was opened ends the pass at its last
     // whole record.
-    if (!ReadNextSpectrum(file, record)) break;
-    info.index = i;
-    info.date = std::move(parsed.value.date);
-    info.time = std::move(parsed.value.time);
-    info.longitude = parsed.value.longitude;
-    info.latitude = parsed.value.latitude;
-    info.altitude = parsed.value.altitude;
-    info.elevation = parsed.value.elevation;
-    info.user_param = parsed.value.user_param;
-    SetStdFileName(name, prefix, i);
-    WriteStdFile(name, StdKind::Scan, record, info);
-    ++written;
+    if (!ReadNextSpectrum(file, r.record)) break;
+    r.info.index = i;
+    r.info.date = std::move(place.date);
+    r.info.time = std::move(place.time);
+    r.info.longitude = place.longitude;
+    r.info.latitude = place.latitude;
+    r.info.altitude = place.altitude;
+    r.info.elevation = place.elevation;
+    r.info.user_param = place.user_param;
+    r.has_position = PositionKnown(place);
+    r.has_angles = place.angle_fields;
+    FormatRecord(plan, outputs.format, r, texts);
+    WriteRecord(outputs, texts);
   }
   CloseSpectrumFile(file);
-  std::printf("Extracted %lld std files from bin.\n", static_cast<long long>(written));
+  EndBinaryFile(outputs);
+  CommitWrittenFiles();
+  PrintLine("Extracted " + std::to_string(outputs.write.written) + " std files from bin.");
   std::fflush(stdout);
+  return first;
 }
 
 }  // namespace vulconv

@@ -1,13 +1,22 @@
-// The pass that writes one STD file per record of the scan binary file.
+// The pass that writes the outputs of every record of the scan binary file.
 #ifndef VULCONV_OUTPUT_SCAN_EXTRACTION_H_
 #define VULCONV_OUTPUT_SCAN_EXTRACTION_H_
 
 #include <cstdint>
 #include <string>
 
-#include "driver/context.h"
+#include "input/line_parse.h"
+#include "input/scan_text.h"
+#include "output/record_outputs.h"
 
 namespace vulconv {
+
+/// The date and time of the scan's spectrum 0, which the calibration files
+/// carry; empty when the scan has no record.
+struct FirstSpectrumTime {
+  std::string date;
+  std::string time;
+};
 
 /// The STD file names of the scan's records up to their record number.
 std::string StdFileNamePrefix(FileStructure kind, const std::string& output_folder,
@@ -18,9 +27,14 @@ std::string StdFileName(FileStructure kind, const std::string& output_folder,
                         const std::string& scan_file_name, const std::string& stamp,
                         std::int64_t index);
 
+/// True when a line's position is one to put on a map: a GPS line's fields,
+/// finite, latitude and longitude within their ranges.
+bool PositionKnown(const SpectrumTimePosition& place);
+
 /// Writes every scan record, pairing record k with line k + 1 of the scan
-/// text file; keeps spectrum 0's date and time in the context.
-void ExtractScanSpectra(ConversionContext& ctx);
+/// text file, after the "Extracting" line with the announced count.
+FirstSpectrumTime ExtractScanSpectra(std::int64_t announced_count, ScanTextFile& text,
+                                     RunOutputs& outputs);
 
 }  // namespace vulconv
 

@@ -86,9 +86,10 @@ std::size_t StdFileSizeBound(const StdSpectrumInfo& info) {
 }
 
 char* FormatStdFile(StdKind kind, const SpectrumRecord& record, const StdSpectrumInfo& info,
-                    char* out) {
+                    char* out, char** pixels_end) {
   out = Put(out, "GDBGMNUP\r\n1\r\n2048\r\n");
   out = WriteFloatLines(record.pixels.data(), record.pixels.size(), out);
+  if (pixels_end) *pixels_end = out;
   return PutTrailer(out, kind, info);
 }
 

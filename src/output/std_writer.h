@@ -27,9 +27,13 @@ struct StdSpectrumInfo {
 /// Bytes enough for any file FormatStdFile writes with these texts.
 std::size_t StdFileSizeBound(const StdSpectrumInfo& info);
 
-/// Formats the whole file at out (StdFileSizeBound bytes) and returns its end.
+/// The head before the pixel lines: "GDBGMNUP", "1", "2048".
+inline constexpr std::size_t kStdHeadSize = 19;
+
+/// Formats the whole file at out (StdFileSizeBound bytes) and returns its
+/// end; pixels_end, when given, is set to the end of the pixel lines.
 char* FormatStdFile(StdKind kind, const SpectrumRecord& record, const StdSpectrumInfo& info,
-                    char* out);
+                    char* out, char** pixels_end = nullptr);
 
 /// FormatStdFile as a string.
 std::string StdFileText(StdKind kind, const SpectrumRecord& record, const StdSpectrumInfo& info);

@@ -344,6 +344,8 @@ void WriteFileSafely(const std::string& path, const char* data, std::size_t size
   wrote_any = true;
 }
 
+void CommitWrittenFiles() {}
+
 void FlushWrittenFiles(const std::string& folder) {
   if (wrote_any && !FlushFolder(folder_fd)) EndRunOnFile("Could not write", folder);
 }

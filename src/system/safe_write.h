@@ -63,6 +63,9 @@ void CloseStreamFile(StreamFile& file);
 /// Closes and removes a scratch file.
 void DiscardStreamFile(StreamFile& file);
 
+/// Ends the current batch of files: they take their names.
+void CommitWrittenFiles();
+
 /// Flushes the files WriteFileSafely wrote to the device of folder, with one
 /// barrier for them all, and checks that it worked; ends the run with -1
 /// after "Could not write <folder>\r\n" when it did not. Does nothing when

@@ -1,0 +1,29 @@
+// The command line: one scan file name, long options, the help and version.
+#ifndef VULCONV_DRIVER_COMMAND_LINE_H_
+#define VULCONV_DRIVER_COMMAND_LINE_H_
+
+#include <string>
+
+#include "output/record_outputs.h"
+
+namespace vulconv {
+
+enum class CommandKind { Convert, Help, Version, Usage };
+
+struct CommandLine {
+  CommandKind kind = CommandKind::Usage;
+  std::string scan_file_name;
+  OutputChoice choice;  // what the options add to the STD files
+};
+
+/// Reads the arguments after the program name. An argument that starts with
+/// "--" is an option until a lone "--"; every other one is the scan file
+/// name, of which there must be exactly one. A lone "-h" is the help.
+CommandLine ParseCommandLine(int count, const char* const* args);
+
+/// One line per option, for the help after the usage text.
+extern const char* const kOptionHelp;
+
+}  // namespace vulconv
+
+#endif  // VULCONV_DRIVER_COMMAND_LINE_H_

@@ -1,0 +1,130 @@
+#include "output/qdoas_file.h"
+
+#include <charconv>
+
+#include "output/number_text.h"
+
+namespace vulconv {
+
+namespace {
+
+void AppendInt(std::string& out, long long value) {
+  char text[24];
+  out.append(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+// Zero-padded to width, as dates and times are written.
+void AppendPadded(std::string& out, int value, int width) {
+  std::string digits = std::to_string(value);
+  if (static_cast<int>(digits.size()) < width) out.append(width - digits.size(), '0');
+  out += digits;
+}
+
+// With the STD file's six decimals.
+void AppendDouble(std::string& out, double value) {
+  char text[kMaxDoubleText];
+  out.append(text, WriteDoubleText(value, text));
+}
+
+// Angles to a tenth of a thousandth of a degree, well below their error.
+void AppendAngle(std::string& out, double value) {
+  char text[64];
+  out.append(text, std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 4).ptr);
+}
+
+// The parameter file gives milliseconds; QDOAS reads seconds as they stand.
+void AppendSeconds(std::string& out, std::int32_t milliseconds) {
+  long long ms = milliseconds;
+  if (ms < 0) {
+    out += '-';
+    ms = -ms;
+  }
+  AppendInt(out, ms / 1000);
+  out += '.';
+  AppendPadded(out, static_cast<int>(ms % 1000), 3);
+}
+
+// A line that starts with a letter stops QDOAS's reader: nan and inf get a
+// sign of their own.
+void AppendSignedPixelLines(std::string& out, std::string_view lines) {
+  std::size_t at = 0;
+  while (at < lines.size()) {
+    std::size_t end = lines.find('\n', at);
+    end = end == std::string_view::npos ? lines.size() : end + 1;
+    if (lines[at] == 'n' || lines[at] == 'i') out += '+';
+    out.append(lines.substr(at, end - at));
+    at = end;
+  }
+}
+
+}  // namespace
+
+void AppendQdoasHeader(std::string& out, std::int64_t records, std::size_t& count_at) {
+  out += "# Size of the detector = 2048\r\n# Total number of records = ";
+  count_at = out.size();
+  AppendInt(out, records);
+  out += "\r\n";
+}
+
+void AppendQdoasRecord(std::string& out, const StdSpectrumInfo& info, bool has_position,
+                       bool has_angles, const SpectrumFacts& facts,
+                       std::string_view pixel_lines, bool non_finite) {
+  if (facts.has_date) {
+    out += "Date(DD/MM/YYYY) = ";
+    AppendPadded(out, facts.date.day, 2);
+    out += '/';
+    AppendPadded(out, facts.date.month, 2);
+    out += '/';
+    AppendPadded(out, facts.date.year, 4);
+    out += "\r\n";
+  }
+  if (facts.has_time) {
+    out += "UTC Time (hh:mm:ss) = ";
+    AppendPadded(out, facts.time.hour, 2);
+    out += ':';
+    AppendPadded(out, facts.time.minute, 2);
+    out += ':';
+    AppendPadded(out, facts.time.second, 2);
+    out += "\r\n";
+  }
+  if (has_position) {
+    out += "Latitude = ";
+    AppendDouble(out, info.latitude);
+    out += "\r\nLongitude = ";
+    AppendDouble(out, info.longitude);
+    out += "\r\nAltitude = ";
+    AppendDouble(out, info.altitude);
+    out += "\r\n";
+  }
+  if (has_angles) {
+    out += "Viewing Elevation Angle (deg) = ";
+    AppendDouble(out, info.elevation);
+    out += "\r\n";
+  }
+  // A parameter file that does not give them leaves 0, which no
+  // instrument uses: unknown, so not written.
+  if (info.exposure > 0) {
+    out += "Exposure Time(sec) = ";
+    AppendSeconds(out, info.exposure);
+    out += "\r\n";
+  }
+  if (info.scans > 0) {
+    out += "Number of scans = ";
+    AppendInt(out, info.scans);
+    out += "\r\n";
+  }
+  if (facts.has_solar) {
+    out += "Solar Zenith Angle (deg) = ";
+    AppendAngle(out, facts.solar.zenith);
+    out += "\r\nSolar Azimuth Angle (deg) = ";
+    AppendAngle(out, facts.solar.azimuth);
+    out += "\r\n";
+  }
+  if (non_finite) {
+    AppendSignedPixelLines(out, pixel_lines);
+  } else {
+    out.append(pixel_lines);
+  }
+}
+
+}  // namespace vulconv

@@ -1,0 +1,92 @@
+#include "output/record_outputs.h"
+
+#include <cmath>
+
+#include "input/file_names.h"
+#include "output/qdoas_file.h"
+
+namespace vulconv {
+
+namespace {
+
+SpectrumFacts FactsOf(const OutputRecord& r) {
+  SpectrumFacts facts;
+  facts.has_date = ParseDateText(r.info.date, facts.date);
+  facts.has_time = ParseTimeText(r.info.time, facts.time);
+  facts.has_solar = r.has_position && facts.has_date && facts.has_time;
+  if (facts.has_solar) {
+    facts.solar = SolarPosition(facts.date, facts.time, r.info.latitude, r.info.longitude,
+                                r.info.altitude);
+  }
+  return facts;
+}
+
+bool HasNonFinite(const SpectrumRecord& record) {
+  bool any = false;
+  for (float v : record.pixels) any |= !std::isfinite(v);
+  return any;
+}
+
+}  // namespace
+
+void BeginBinaryFile(RunOutputs& outputs, const std::string& std_prefix, std::int64_t count) {
+  outputs.format.std_prefix = std_prefix;
+  WriteState& w = outputs.write;
+  w.count = count;
+  w.written = 0;
+  // A binary file without records gets no QDOAS file, as it gets no STD file.
+  if (outputs.plan.choice.qdoas && count > 0) {
+    std::string head;
+    std::size_t count_at = 0;
+    AppendQdoasHeader(head, count, count_at);
+    w.qdoas = OpenStreamFile(std_prefix + "asc");
+    w.qdoas_count_at = static_cast<std::int64_t>(count_at);
+    AppendStreamFile(w.qdoas, head);
+    w.qdoas_open = true;
+  }
+}
+
+void FormatRecord(const OutputPlan& plan, FormatState& state, const OutputRecord& record,
+                  RecordTexts& texts) {
+  SetStdFileName(texts.std_name, state.std_prefix, record.info.index);
+  std::size_t bound = StdFileSizeBound(record.info);
+  if (texts.std_text.size() < bound) texts.std_text.resize(bound);
+  char* begin = texts.std_text.data();
+  char* pixels_end = nullptr;
+  char* end = FormatStdFile(record.kind, record.record, record.info, begin, &pixels_end);
+  texts.std_size = static_cast<std::size_t>(end - begin);
+  if (plan.choice.qdoas) {
+    std::string_view pixel_lines(begin + kStdHeadSize,
+                                 static_cast<std::size_t>(pixels_end - begin) - kStdHeadSize);
+    texts.qdoas.clear();
+    AppendQdoasRecord(texts.qdoas, record.info, record.has_position, record.has_angles,
+                      FactsOf(record), pixel_lines, HasNonFinite(record.record));
+  }
+}
+
+void WriteRecord(RunOutputs& outputs, const RecordTexts& texts) {
+  WriteFileSafely(texts.std_name, texts.std_text.data(), texts.std_size);
+  WriteState& w = outputs.write;
+  if (w.qdoas_open) AppendStreamFile(w.qdoas, texts.qdoas);
+  ++w.written;
+}
+
+void EndBinaryFile(RunOutputs& outputs) {
+  WriteState& w = outputs.write;
+  if (!w.qdoas_open) return;
+  w.qdoas_open = false;
+  if (w.written == 0) {
+    DiscardStreamFile(w.qdoas);
+    return;
+  }
+  // A file that shrank while it was read: the header's count, written
+  // again over the first one, fewer digits padded with blanks.
+  if (w.written != w.count) {
+    std::string was = std::to_string(w.count), now = std::to_string(w.written);
+    now.resize(was.size(), ' ');
+    OverwriteStreamFile(w.qdoas, w.qdoas_count_at, now);
+  }
+  CloseStreamFile(w.qdoas);
+}
+
+}  // namespace vulconv

@@ -1,0 +1,92 @@
+// Every output a run asked for, fed one record at a time: the STD files
+// always, and beside them the files the options add.
+//
+// Each record is read once. Its texts are formatted first (FormatRecord,
+// no side effects but on the format state) and written after
+// (WriteRecord), so that the formatting of one record can go on while an
+// earlier one is being written.
+#ifndef VULCONV_OUTPUT_RECORD_OUTPUTS_H_
+#define VULCONV_OUTPUT_RECORD_OUTPUTS_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "input/binary_file.h"
+#include "output/output_folder.h"
+#include "output/std_writer.h"
+#include "system/safe_write.h"
+
+namespace vulconv {
+
+/// What the options add to the STD files.
+struct OutputChoice {
+  bool qdoas = false;     // one QDOAS file per binary file
+  bool overview = false;  // table, track and picture of the scan
+};
+
+/// Where the passes write and the settings every file carries.
+struct OutputPlan {
+  std::string scan_file_name;
+  FileStructure structure = FileStructure::New;
+  OutputFolder output;
+  std::int32_t exposure_time = 0;
+  std::int32_t coadded_scans = 0;
+  OutputChoice choice;
+};
+
+/// One record with what its STD file says and what its line told besides.
+struct OutputRecord {
+  StdKind kind = StdKind::Scan;
+  SpectrumRecord record;
+  StdSpectrumInfo info;
+  bool has_position = false;  // latitude, longitude and altitude are known
+  bool has_angles = false;    // the elevation and user parameter are known
+};
+
+/// The texts of one record, formatted and waiting to be written.
+struct RecordTexts {
+  std::string std_name;
+  std::vector<char> std_text;  // std_size bytes used; kept from record to record
+  std::size_t std_size = 0;
+  std::string qdoas;           // the record in its binary file's QDOAS file
+};
+
+/// What formatting carries from record to record.
+struct FormatState {
+  std::string std_prefix;  // STD names of the current binary file up to the number
+};
+
+/// The files open across records.
+struct WriteState {
+  bool qdoas_open = false;
+  StreamFile qdoas;
+  std::int64_t qdoas_count_at = 0;  // offset of the header's record count
+  std::int64_t count = 0;           // whole records of the current binary file
+  std::int64_t written = 0;         // of which written
+};
+
+struct RunOutputs {
+  OutputPlan plan;
+  FormatState format;
+  WriteState write;
+};
+
+/// Starts the outputs of one binary file whose STD names begin with
+/// std_prefix and which holds count whole records.
+void BeginBinaryFile(RunOutputs& outputs, const std::string& std_prefix, std::int64_t count);
+
+/// Formats every text of the record.
+void FormatRecord(const OutputPlan& plan, FormatState& state, const OutputRecord& record,
+                  RecordTexts& texts);
+
+/// Prints the notice and writes the texts, in the order of the records.
+void WriteRecord(RunOutputs& outputs, const RecordTexts& texts);
+
+/// Ends the outputs of the binary file: its files take their names with the
+/// next commit.
+void EndBinaryFile(RunOutputs& outputs);
+
+}  // namespace vulconv
+
+#endif  // VULCONV_OUTPUT_RECORD_OUTPUTS_H_
