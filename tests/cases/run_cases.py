@@ -46,6 +46,7 @@ class Case:
     def __init__(self, name):
         self.name, self.platforms, self.args, self.entries = name, [b'posix'], [], {}
         self.fault = self.fsize = self.program = self.golden = None
+        self.checks = []
         self.load(name + '.case')
 
     def load(self, file, prefix=b''):  # prefix: a folder for every name in file
@@ -85,6 +86,8 @@ class Case:
                 self.program = rest
             elif word == b'golden':
                 self.golden = words
+            elif word == b'check':
+                self.checks.append(words)
             else:
                 raise SystemExit('%s: unknown line %r' % (file, line))
 
@@ -214,6 +217,10 @@ def execute(case, o, top):
             got = out if n == 'console.txt' else open(path, 'rb').read() if os.path.exists(path) else None
             if got != open(os.path.join(src, n), 'rb').read():
                 rows.append('golden: %s differs from %s' % (n, case.golden[0].decode()))
+    for script, folder in case.checks:  # a reader of the files an option wrote
+        got = subprocess.run([sys.executable, os.path.join(os.fsencode(ROOT), b'tests', script),
+                              os.path.join(top, folder)], capture_output=True)
+        rows += ['check ' + script.decode()] + block(got.stdout + got.stderr)
     return '\n'.join(rows) + '\n'
 
 
