@@ -4,6 +4,7 @@
 
 #include "input/binary_file.h"
 #include "input/file_names.h"
+#include "output/record_pipeline.h"
 #include "system/console.h"
 
 namespace vulconv {
@@ -24,18 +25,21 @@ void RunPass(const CalibrationPass& pass, const FirstSpectrumTime& first, RunOut
                   CalibrationStdFileNamePrefix(*pass.file_name, pass.part, plan.structure,
                                                plan.output.folder, plan.output.stamp),
                   file.count);
-  OutputRecord r;
-  r.kind = pass.kind;
-  r.info.date = first.date;
-  r.info.time = first.time;
-  r.info.scans = plan.coadded_scans;
-  r.info.exposure = plan.exposure_time;
-  RecordTexts texts;
-  for (std::int64_t i = 0; ReadNextSpectrum(file, r.record); ++i) {
-    r.info.index = i;
-    FormatRecord(plan, outputs.format, r, texts);
-    WriteRecord(outputs, texts);
-  }
+  std::int64_t next = 0;
+  auto produce = [&](RecordJob& job) {
+    OutputRecord& r = job.record;
+    if (!ReadNextSpectrum(file, r.record)) return false;
+    job.has_record = true;
+    r.kind = pass.kind;
+    r.info.index = next++;
+    r.info.date = first.date;
+    r.info.time = first.time;
+    r.info.scans = plan.coadded_scans;
+    r.info.exposure = plan.exposure_time;
+    FormatRecord(plan, outputs.format, r, job.texts);
+    return true;
+  };
+  RunRecordPipeline(produce, [&](RecordJob& job) { WriteRecord(outputs, job.texts); });
   CloseSpectrumFile(file);
   EndBinaryFile(outputs);
   CommitWrittenFiles();

@@ -5,6 +5,7 @@
 
 #include "input/binary_file.h"
 #include "input/file_names.h"
+#include "output/record_pipeline.h"
 #include "system/console.h"
 
 namespace vulconv {
@@ -40,22 +41,28 @@ FirstSpectrumTime ExtractScanSpectra(std::int64_t announced_count, ScanTextFile&
                                     plan.output.stamp),
                   file.count);
   FirstSpectrumTime first;
-  OutputRecord r;
-  r.kind = StdKind::Scan;
-  r.info.scans = plan.coadded_scans;
-  r.info.exposure = plan.exposure_time;
-  RecordTexts texts;
-  for (std::int64_t i = 0; i < file.count; ++i) {
-    ParsedSpectrumLine parsed = ParseSpectrumLine(ReadScanTextLine(text), i);
-    if (!parsed.notice.empty()) PrintLine(parsed.notice);
+  std::int64_t next = 0;
+  bool ended = false;
+  auto produce = [&](RecordJob& job) {
+    if (ended || next >= file.count) return false;
+    ParsedSpectrumLine parsed = ParseSpectrumLine(ReadScanTextLine(text), next);
+    job.notice = std::move(parsed.notice);
     SpectrumTimePosition& place = parsed.value;
-    if (i == 0) first = {place.date, place.time};
+    if (next == 0) first = {place.date, place.time};
+    OutputRecord& r = job.record;
     // A file that shrank since it was opened ends the pass at its last
     // whole record.
-    if (!ReadNextSpectrum(file, r.record)) break;
-    r.info.index = i;
+    job.has_record = ReadNextSpectrum(file, r.record);
+    if (!job.has_record) {
+      ended = true;
+      return true;
+    }
+    r.kind = StdKind::Scan;
+    r.info.index = next++;
     r.info.date = std::move(place.date);
     r.info.time = std::move(place.time);
+    r.info.scans = plan.coadded_scans;
+    r.info.exposure = plan.exposure_time;
     r.info.longitude = place.longitude;
     r.info.latitude = place.latitude;
     r.info.altitude = place.altitude;
@@ -63,9 +70,13 @@ FirstSpectrumTime ExtractScanSpectra(std::int64_t announced_count, ScanTextFile&
     r.info.user_param = place.user_param;
     r.has_position = PositionKnown(place);
     r.has_angles = place.angle_fields;
-    FormatRecord(plan, outputs.format, r, texts);
-    WriteRecord(outputs, texts);
-  }
+    FormatRecord(plan, outputs.format, r, job.texts);
+    return true;
+  };
+  RunRecordPipeline(produce, [&](RecordJob& job) {
+    if (!job.notice.empty()) PrintLine(job.notice);
+    if (job.has_record) WriteRecord(outputs, job.texts);
+  });
   CloseSpectrumFile(file);
   EndBinaryFile(outputs);
   CommitWrittenFiles();
