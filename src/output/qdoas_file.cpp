@@ -34,14 +34,9 @@ void AppendAngle(std::string& out, double value) {
 
 // The parameter file gives milliseconds; QDOAS reads seconds as they stand.
 void AppendSeconds(std::string& out, std::int32_t milliseconds) {
-  long long ms = milliseconds;
-  if (ms < 0) {
-    out += '-';
-    ms = -ms;
-  }
-  AppendInt(out, ms / 1000);
+  AppendInt(out, milliseconds / 1000);
   out += '.';
-  AppendPadded(out, static_cast<int>(ms % 1000), 3);
+  AppendPadded(out, milliseconds % 1000, 3);
 }
 
 // A line that starts with a letter stops QDOAS's reader: nan and inf get a
@@ -117,7 +112,8 @@ void AppendQdoasRecord(std::string& out, const StdSpectrumInfo& info, bool has_p
     out += "Solar Zenith Angle (deg) = ";
     AppendAngle(out, facts.solar.zenith);
     out += "\r\nSolar Azimuth Angle (deg) = ";
-    AppendAngle(out, facts.solar.azimuth);
+    // Just below 360 would round to 360, which is North, 0.
+    AppendAngle(out, facts.solar.azimuth >= 359.99995 ? 0.0 : facts.solar.azimuth);
     out += "\r\n";
   }
   if (non_finite) {
