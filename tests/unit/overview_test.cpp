@@ -1,0 +1,134 @@
+// The overview files' formatters: escapes of hostile names, the table rows.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "output/overview_table.h"
+#include "output/text_escape.h"
+
+namespace vulconv {
+namespace {
+
+template <typename Append>
+std::string Text(Append append, std::string_view text) {
+  std::string out = "=";  // appended to, never replaced
+  append(out, text);
+  return out;
+}
+
+TEST(Overview, EscapesOfHostileNames) {
+  struct Case {
+    std::string_view name, csv, xml, json;
+  };
+  const Case cases[] = {
+      {"a.bin", "=a.bin", "=a.bin", "=\"a.bin\""},
+      {"a,b \"c\"", "=\"a,b \"\"c\"\"\"", "=a,b &quot;c&quot;", "=\"a,b \\\"c\\\"\""},
+      {"<&>']]>", "=<&>']]>", "=&lt;&amp;&gt;&apos;]]&gt;", "=\"<&>']]>\""},
+      {"l\r\n\t\\", "=\"l\r\n\t\\\"", "=l&#13;&#10;&#9;\\", "=\"l\\u000d\\u000a\\u0009\\\\\""},
+      {"\x01\x1f\x7f", "=\x01\x1f\x7f", "=\xEF\xBF\xBD\xEF\xBF\xBD\x7f", "=\"\\u0001\\u001f\x7f\""},
+      {"\xC3\xA9\xF0\x9F\x8C\x8B", "=\xC3\xA9\xF0\x9F\x8C\x8B", "=\xC3\xA9\xF0\x9F\x8C\x8B",
+       "=\"\xC3\xA9\xF0\x9F\x8C\x8B\""},  // e-acute and a 4-byte character pass
+      // A lone continuation byte, overlong, surrogate, beyond U+10FFFF, cut
+      // short, a bad lead: each byte one U+FFFD; XML also refuses U+FFFE.
+      {"\x80", "=\x80", "=\xEF\xBF\xBD", "=\"\xEF\xBF\xBD\""},
+      {"\xC0\xAF", "=\xC0\xAF", "=\xEF\xBF\xBD\xEF\xBF\xBD", "=\"\xEF\xBF\xBD\xEF\xBF\xBD\""},
+      {"\xED\xA0\x80", "", "=\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD", ""},
+      {"\xF4\x90\x80\x80", "", "=\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD", ""},
+      {"\xE0\x80\xAF", "", "=\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD", ""},
+      {"\xE2\x82", "", "=\xEF\xBF\xBD\xEF\xBF\xBD", "=\"\xEF\xBF\xBD\xEF\xBF\xBD\""},
+      {"\xF8x", "", "=\xEF\xBF\xBDx", "=\"\xEF\xBF\xBDx\""},
+      {"\xE0\xA0\x80\xEF\xBF\xBE", "", "=\xE0\xA0\x80\xEF\xBF\xBD", "=\"\xE0\xA0\x80\xEF\xBF\xBE\""},
+      {"", "=", "=", "=\"\""}};
+  for (const Case& c : cases) {
+    if (!c.csv.empty()) {
+      EXPECT_EQ(Text(AppendCsvField, c.name), c.csv) << c.name;
+    }
+    EXPECT_EQ(Text(AppendXmlText, c.name), c.xml) << c.name;
+    if (!c.json.empty()) {
+      EXPECT_EQ(Text(AppendJsonString, c.name), c.json) << c.name;
+    }
+  }
+}
+
+TEST(Overview, PixelStats) {
+  struct Case {
+    std::vector<float> pixels;
+    PixelStats stats;
+  };
+  const Case cases[] = {
+      {{}, {false, 0, 0, 0, 0}},
+      {{NAN, INFINITY, -INFINITY}, {false, 0, 0, 0, 3}},
+      {{2, NAN, -3.5f, 7, INFINITY}, {true, -3.5f, 7, 5.5 / 3, 2}},
+      {{-1, -2}, {true, -2, -1, -1.5, 0}},
+      {{3e38f, 3e38f, 3e38f}, {true, 3e38f, 3e38f, static_cast<double>(3e38f), 0}}};
+  for (const Case& c : cases) {
+    PixelStats s = ComputePixelStats(c.pixels.data(), c.pixels.size());
+    EXPECT_EQ(s.any_finite, c.stats.any_finite);
+    EXPECT_EQ(s.minimum, c.stats.minimum);
+    EXPECT_EQ(s.maximum, c.stats.maximum);
+    EXPECT_DOUBLE_EQ(s.mean, c.stats.mean);
+    EXPECT_EQ(s.nonfinite, c.stats.nonfinite);
+  }
+}
+
+OverviewRow ScanRow() {
+  OverviewRow row;
+  row.std_name = "SCAN_20240612_0930.bin.000007.std";
+  row.source = "scan";
+  row.record = 7;
+  row.date = "06/12/2024";
+  row.time = "09:30:05";
+  row.has_position = true;
+  row.latitude = 14.4734, row.longitude = -90.8802, row.altitude = 2512.5;
+  row.has_angles = true;
+  row.elevation = -12.25, row.user_param = 0;
+  row.exposure = 250, row.scans = 12;
+  row.has_solar = true;
+  row.solar_zenith = 35.125;
+  row.stats = {true, -3.5f, 65535, 1234.5009765625, 2};
+  return row;
+}
+
+TEST(Overview, TableRows) {
+  std::string out;
+  AppendTableHeader(out);
+  EXPECT_EQ(out,
+            "file,source,record,date,time,latitude,longitude,altitude,elevation,user_param,exposure,"
+            "scans,solar_zenith,pixel_min,pixel_max,pixel_mean,nonfinite_pixels\r\n");
+  OverviewRow full = ScanRow(), unknown = ScanRow(), odd = ScanRow();
+  unknown.has_position = unknown.has_angles = unknown.has_solar = false;
+  unknown.stats = {false, 0, 0, 0, 2048};
+  unknown.date = "//", unknown.time = "::";
+  odd.std_name = "a,\"b\".std", odd.source = "dark", odd.record = -1;
+  odd.date = "02/30/2024", odd.time = "9:5", odd.latitude = NAN, odd.altitude = 0;
+  const std::pair<OverviewRow, std::string> cases[] = {
+      {full,
+       "SCAN_20240612_0930.bin.000007.std,scan,7,2024-06-12,09:30:05,14.473400,-90.880200,"
+       "2512.500000,-12.250000,0.000000,250,12,35.125000,-3.500000,65535.000000,1234.500977,2\r\n"},
+      {unknown, "SCAN_20240612_0930.bin.000007.std,scan,7,,,,,,,,250,12,,,,,2048\r\n"},
+      {odd,
+       "\"a,\"\"b\"\".std\",dark,-1,02/30/2024,9:5,nan,-90.880200,0.000000,-12.250000,"
+       "0.000000,250,12,35.125000,-3.500000,65535.000000,1234.500977,2\r\n"}};
+  for (const auto& [row, text] : cases) {
+    out.clear();
+    AppendTableRow(out, row);
+    EXPECT_EQ(out, text);
+  }
+  const std::pair<std::string_view, std::string_view> dates[] = {
+      {"02/29/2024", "2024-02-29"}, {"1/2/33", "0033-01-02"}, {"02/29/2023", ""}, {"13/01/2024", ""},
+      {"2024-06-12", ""}};
+  for (const auto& [text, iso] : dates) {
+    std::string date;
+    EXPECT_EQ(AppendIsoDate(date, text), !iso.empty());
+    EXPECT_EQ(date, iso);
+  }
+  std::string when;
+  EXPECT_FALSE(AppendIsoDateTime(when, "06/12/2024", "24:00:00"));
+  EXPECT_FALSE(AppendIsoDateTime(when, "06/31/2024", "23:00:00"));
+  EXPECT_TRUE(AppendIsoDateTime(when, "6/1/2024", "3:4:60"));
+  EXPECT_EQ(when, "2024-06-01T03:04:60Z");
+}
+
+}  // namespace
+}  // namespace vulconv
