@@ -1,10 +1,13 @@
-// The overview files' formatters: escapes of hostile names, the table rows.
+// The overview files' formatters: escapes of hostile names, the table rows,
+// the track pieces.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
 #include "output/overview_table.h"
+#include "output/overview_track.h"
 #include "output/text_escape.h"
 
 namespace vulconv {
@@ -130,5 +133,67 @@ TEST(Overview, TableRows) {
   EXPECT_EQ(when, "2024-06-01T03:04:60Z");
 }
 
+// A stream of points and the line through them, the way the run writes it.
+TEST(Overview, TrackPieces) {
+  OverviewRow first = ScanRow(), second = ScanRow(), hostile = ScanRow();
+  second.record = 8, second.latitude = -0.5, second.date = "//", second.has_angles = false;
+  second.stats.any_finite = false;
+  hostile.std_name = "x\"<&]]>\n\xFF.std";
+  std::string geo, kml;
+  AppendGeoJsonHead(geo, "S\"1.bin");
+  AppendKmlHead(kml, "S<1>.bin");
+  bool with_line = true;
+  for (const OverviewRow* row : {&first, &second}) {
+    AppendGeoJsonPoint(geo, *row, row == &first);
+    AppendKmlPoint(kml, *row);
+  }
+  AppendGeoJsonLineHead(geo, false);
+  AppendKmlLineHead(kml);
+  for (const OverviewRow* row : {&first, &second}) {
+    AppendGeoJsonCoordinate(geo, *row, row == &first);
+    AppendKmlCoordinate(kml, *row);
+  }
+  AppendGeoJsonTail(geo, with_line);
+  AppendKmlTail(kml, with_line);
+  EXPECT_EQ(geo,
+            "{\"type\":\"FeatureCollection\",\"name\":\"S\\\"1.bin\",\"features\":[\n"
+            "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":[-90.880200,"
+            "14.473400,2512.500000]},\"properties\":{\"file\":\"SCAN_20240612_0930.bin.000007.std\","
+            "\"record\":7,\"time\":\"2024-06-12T09:30:05Z\",\"altitude\":2512.500000,"
+            "\"elevation\":-12.250000,\"max_intensity\":65535.000000}},\n"
+            "{\"type\":\"Feature\",\"geometry\":{\"type\":\"Point\",\"coordinates\":[-90.880200,"
+            "-0.500000,2512.500000]},\"properties\":{\"file\":\"SCAN_20240612_0930.bin.000007.std\","
+            "\"record\":8,\"altitude\":2512.500000}},\n"
+            "{\"type\":\"Feature\",\"properties\":{\"name\":\"GPS track\"},\"geometry\":{\"type\":"
+            "\"LineString\",\"coordinates\":[\n[-90.880200,14.473400,2512.500000],\n"
+            "[-90.880200,-0.500000,2512.500000]]}}\n]}\n");
+  for (std::string_view part :
+       {"<name>S&lt;1&gt;.bin</name>", "<TimeStamp><when>2024-06-12T09:30:05Z</when></TimeStamp>",
+        "<Data name=\"record\"><value>8</value></Data>",
+        "<Point><coordinates>-90.880200,-0.500000,2512.500000</coordinates></Point>",
+        "<coordinates>\n-90.880200,14.473400,2512.500000\n-90.880200,-0.500000,2512.500000\n"
+        "</coordinates>\n</LineString>\n</Placemark>\n</Document>\n</kml>\n"}) {
+    EXPECT_NE(kml.find(part), std::string::npos) << part;
+  }
+  EXPECT_EQ(kml.find("<TimeStamp>", kml.find("<TimeStamp>") + 1), std::string::npos);  // no date
+  geo.clear(), kml.clear();
+  AppendGeoJsonPoint(geo, hostile, true);
+  AppendKmlPoint(kml, hostile);
+  EXPECT_NE(geo.find("\"file\":\"x\\\"<&]]>\\u000a\xEF\xBF\xBD.std\""), std::string::npos);
+  EXPECT_NE(kml.find("<name>x&quot;&lt;&amp;]]&gt;&#10;\xEF\xBF\xBD.std</name>"), std::string::npos);
+  geo.clear(), kml.clear();
+  AppendGeoJsonHead(geo, "s"), AppendGeoJsonTail(geo, false);
+  AppendKmlTail(kml, false);
+  EXPECT_EQ(geo, "{\"type\":\"FeatureCollection\",\"name\":\"s\",\"features\":[\n]}\n");
+  EXPECT_EQ(kml, "</Document>\n</kml>\n");
+  OverviewRow off = ScanRow();
+  EXPECT_TRUE(IsTrackPoint(off));
+  off.altitude = INFINITY;
+  EXPECT_FALSE(IsTrackPoint(off));
+  off = ScanRow(), off.source = "ref";
+  EXPECT_FALSE(IsTrackPoint(off));
+  off = ScanRow(), off.has_position = false;
+  EXPECT_FALSE(IsTrackPoint(off));
+}
 }  // namespace
 }  // namespace vulconv
