@@ -1,11 +1,13 @@
 // The overview files' formatters: escapes of hostile names, the table rows,
-// the track pieces.
+// the track pieces, the median estimate.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <random>
 #include <vector>
 
+#include "output/median_estimate.h"
 #include "output/overview_table.h"
 #include "output/overview_track.h"
 #include "output/text_escape.h"
@@ -194,6 +196,30 @@ TEST(Overview, TrackPieces) {
   EXPECT_FALSE(IsTrackPoint(off));
   off = ScanRow(), off.has_position = false;
   EXPECT_FALSE(IsTrackPoint(off));
+}
+
+TEST(Overview, MedianEstimate) {
+  const std::pair<std::vector<double>, double> exact[] = {
+      {{}, NAN}, {{3}, 3}, {{5, 1}, 3}, {{5, 1, 4}, 4}, {{4, 2, 8, 6}, 5}, {{9, 1, 5, 3, 7}, 5}};
+  for (const auto& [values, median] : exact) {
+    MedianEstimate m;
+    for (double v : values) AddToMedian(m, v);
+    EXPECT_TRUE(MedianOf(m) == median || (std::isnan(median) && std::isnan(MedianOf(m))));
+  }
+  // 0..10000 shuffled, in order, in reverse; exponential values (median ln 2).
+  std::vector<double> values(10001);
+  for (int i = 0; i <= 10000; ++i) values[i] = i;
+  std::mt19937 random(3);
+  std::exponential_distribution<double> exponential(1.0);
+  for (int order = 0; order < 4; ++order) {
+    if (order == 0) std::shuffle(values.begin(), values.end(), random);
+    if (order == 1) std::sort(values.begin(), values.end());
+    if (order == 2) std::reverse(values.begin(), values.end());
+    if (order == 3) for (double& v : values) v = 10000 * exponential(random) / std::log(4.0);
+    MedianEstimate m;
+    for (double v : values) AddToMedian(m, v);
+    EXPECT_NEAR(MedianOf(m), 5000, 100) << "order " << order;
+  }
 }
 }  // namespace
 }  // namespace vulconv
