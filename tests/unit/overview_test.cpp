@@ -1,5 +1,5 @@
 // The overview files' formatters: escapes of hostile names, the table rows,
-// the track pieces, the median estimate.
+// the track pieces, the median estimate and the picture's size.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,9 +7,12 @@
 #include <random>
 #include <vector>
 
+#include "input/binary_file.h"
 #include "output/median_estimate.h"
+#include "output/overview_picture.h"
 #include "output/overview_table.h"
 #include "output/overview_track.h"
+#include "output/svg_plot.h"
 #include "output/text_escape.h"
 
 namespace vulconv {
@@ -221,5 +224,124 @@ TEST(Overview, MedianEstimate) {
     EXPECT_NEAR(MedianOf(m), 5000, 100) << "order " << order;
   }
 }
+
+PlotArea Area(int left, int top, int height, double low, double high) {
+  PlotArea area{left, top, height, {}};
+  area.axis.low = low, area.axis.high = high;
+  return area;
+}
+
+TEST(Overview, PlotPieces) {
+  struct Case {
+    double low, high, first, step;
+    int count, precision;
+  };
+  const Case axes[] = {{0, 30000, 0, 5000, 6, 6},
+                       {42.5, 42.5, 40, 1, 5, 6},
+                       {-3.4e38, 3.4e38, -2, 2e38, 4, 6},
+                       {1e6, 1e6 + 0.0055, 1e9, 1e-3, 6, 10},
+                       {-0.07, -0.01, -8, 0.01, 7, 6}};
+  for (const Case& c : axes) {
+    ValueAxis axis = MakeValueAxis(c.low, c.high);
+    EXPECT_DOUBLE_EQ(axis.step, c.step) << c.low;
+    EXPECT_DOUBLE_EQ(axis.first, c.first) << c.low;
+    EXPECT_EQ(axis.count, c.count) << c.low;
+    EXPECT_EQ(axis.precision, c.precision) << c.low;
+    EXPECT_DOUBLE_EQ(axis.low, c.first * c.step);
+    EXPECT_DOUBLE_EQ(axis.high, (c.first + c.count) * c.step);
+  }
+  std::string label;
+  for (auto [value, precision] : {std::pair{30000.0, 6}, {2e38, 6}, {0.1 * 3, 6}, {1000000.001, 10}}) {
+    AppendTickLabel(label, value, precision);
+    label += ' ';
+  }
+  EXPECT_EQ(label, "30000 2e+38 0.3 1000000.001 ");
+  PlotArea area = Area(10, 100, 1000, 0, 10);
+  for (auto [value, y] : {std::pair{10.0, 100}, {0.0, 1100}, {2.5, 850}, {20.0, 100}, {-5.0, 1100}})
+    EXPECT_EQ(PlotY(area, value), y) << value;
+  area = Area(10, 0, 100, 0, 100);
+  const double curve[] = {NAN, 50, 50, 50, 20, 70, NAN, 5, NAN, 1, 2, 2};
+  const double low[] = {0, 10, NAN, 0, 0}, high[] = {20, 30, 40, 0, 0};
+  std::string out;
+  AppendCurvePath(out, area, curve, 12, "A");
+  AppendCurvePath(out, area, curve + 6, 3, "none: one point alone");
+  area.left = 0;
+  AppendBandPath(out, area, low, high, 5, "B");
+  EXPECT_EQ(out,
+            "<path d=\"M11 50h2l1 30l1-50M19 99l1-1h1\" A/>\n"
+            "<path d=\"M0 80l1-10v20l-1 10zM3 100h1v0h-1z\" B/>\n");
+}
+
+std::string Picture(std::int64_t announced, std::int64_t count, std::vector<float> pixels,
+                    PictureState& p, std::string_view name = "SCAN_1.bin") {
+  StartPicture(p, announced);
+  for (std::int64_t record = 0; record < count; ++record) {
+    AddPictureSpectrum(p, StdKind::Scan, record, pixels.data());
+    std::rotate(pixels.begin(), pixels.begin() + 1, pixels.end());
+  }
+  AddPictureSpectrum(p, StdKind::Ref, 0, pixels.data());
+  AddPictureSpectrum(p, StdKind::High, 0, pixels.data());
+  std::rotate(pixels.begin(), pixels.begin() + 1, pixels.end());
+  AddPictureSpectrum(p, StdKind::Dark, 0, pixels.data());
+  std::string svg;
+  AppendPictureSvg(svg, p, name, "06/12/2024", "09:30:00");
+  return svg;
+}
+
+std::size_t Count(const std::string& text, std::string_view part) {
+  std::size_t n = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+// The picture's bytes stay under 1 MB for any number of spectra, also when
+// every step of every curve is the longest one.
+TEST(Overview, PictureSizeAndShape) {
+  std::vector<float> steep(kPixelCount), broken(kPixelCount);
+  for (int i = 0; i < kPixelCount; ++i) {
+    steep[i] = i % 2 ? -1e4f : 1e4f;
+    broken[i] = i % 3 == 2 ? NAN : i % 2 ? 0 : 1e4f;
+  }
+  PictureState p;
+  std::string svg = Picture(50, 50, steep, p);
+  EXPECT_LT(svg.size(), 1000000u);
+  EXPECT_EQ(Count(svg, "stroke-width=\"1.5\""), 50u);
+  EXPECT_NE(svg.find("50 scan spectra, light (first) to dark (last)"), std::string::npos);
+  EXPECT_LT(Picture(50, 50, broken, p).size(), 1000000u);
+  EXPECT_EQ(p.nonfinite, 50 * (kPixelCount / 3));
+  svg = Picture(100000, 100000, steep, p, "<b>&\xFF");
+  EXPECT_LT(svg.size(), 1000000u);
+  EXPECT_EQ(Count(svg, "stroke-width=\"1.5\""), 5u);
+  EXPECT_NE(svg.find("100000 scan spectra: their range and median (P-square estimate) at each "
+                     "pixel, and records 0, 24999, 49999, 74999, 99999</text>"),
+            std::string::npos);
+  EXPECT_NE(svg.find(">&lt;b&gt;&amp;\xEF\xBF\xBD</text>"), std::string::npos);
+  svg = Picture(100, 60, broken, p);  // fewer come than announced: the last one stands in
+  EXPECT_NE(svg.find("and records 0, 24, 49, 59; "), std::string::npos);
+  svg = Picture(0, 0, std::vector<float>(kPixelCount, NAN), p);
+  EXPECT_NE(svg.find(">no scan spectra</text>"), std::string::npos);
+  EXPECT_NE(svg.find(">no finite values to draw</text>"), std::string::npos);
+}
+
+// Each pixel's values come shuffled: 0..1000 at pixel 0, twice that at pixel
+// 1, and so on; the median estimate is within 1% of the range.
+TEST(Overview, PictureMedian) {
+  std::vector<int> order(1001);
+  for (int i = 0; i <= 1000; ++i) order[i] = i;
+  std::shuffle(order.begin(), order.end(), std::mt19937(5));
+  PictureState p;
+  StartPicture(p, 1001);
+  std::vector<float> pixels(kPixelCount);
+  for (int k : order) {
+    for (int i = 0; i < kPixelCount; ++i) pixels[i] = static_cast<float>(k * (i + 1));
+    AddPictureSpectrum(p, StdKind::Scan, k, pixels.data());
+  }
+  for (int i = 0; i < kPixelCount; i += 89) {
+    EXPECT_NEAR(MedianOf(p.median[i]), 500.0 * (i + 1), 10.0 * (i + 1)) << i;
+    EXPECT_EQ(p.lowest[i], 0);
+    EXPECT_EQ(p.highest[i], 1000.0f * (i + 1));
+  }
+}
+
 }  // namespace
 }  // namespace vulconv
