@@ -17,7 +17,7 @@ namespace {
 
 // The picture in user units; it shows at half that size. x is one unit per
 // pixel, y has kPlotHeight steps: whole units keep the path data short.
-constexpr int kWidth = 2600, kHeight = 1240;
+constexpr int kWidth = 2640, kHeight = 1240;
 constexpr int kLeft = 170, kTop = 140, kPlotHeight = 1000;
 constexpr int kRight = kLeft + kPixelCount - 1;
 constexpr int kLegendX = 2260;
@@ -161,7 +161,7 @@ void AppendLegend(std::string& out, int line, std::string_view colour, bool band
     AppendLine(out, kLegendX, y, kLegendX + 50, y);
     out += "</g>\n";
   }
-  AppendText(out, kLegendX + 62, y + 8, "", label);
+  AppendText(out, kLegendX + 62, y + 7, "font-size=\"22\"", label);
 }
 
 // The date and time as the title shows them: ISO 8601 where they parse.

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <vector>
 
@@ -340,6 +342,36 @@ TEST(Overview, PictureMedian) {
     EXPECT_NEAR(MedianOf(p.median[i]), 500.0 * (i + 1), 10.0 * (i + 1)) << i;
     EXPECT_EQ(p.lowest[i], 0);
     EXPECT_EQ(p.highest[i], 1000.0f * (i + 1));
+  }
+}
+
+// Whole pictures of simple steps, one of each kind, against files kept
+// beside this one (looked at in a browser and rendered with rsvg-convert).
+TEST(Overview, PictureFiles) {
+  for (int count : {3, 60}) {
+    PictureState p;
+    StartPicture(p, count);
+    std::vector<float> pixels(kPixelCount);
+    for (int k = 0; k < count; ++k) {
+      for (int i = 0; i < kPixelCount; ++i) pixels[i] = (k % 7) * 10.0f + i / 512 * 100.0f;
+      if (k == 1) std::fill_n(pixels.begin() + 10, 10, NAN);
+      pixels[2047] = k == 2 ? -INFINITY : pixels[2047];
+      AddPictureSpectrum(p, StdKind::Scan, 100 + k, pixels.data());
+    }
+    std::fill(pixels.begin(), pixels.end(), 380.0f);
+    std::fill_n(pixels.begin() + 900, 200, 420.0f);
+    AddPictureSpectrum(p, StdKind::Ref, 0, pixels.data());
+    std::fill(pixels.begin(), pixels.end(), -20.0f);
+    AddPictureSpectrum(p, StdKind::Dark, 0, pixels.data());
+    pixels[0] = 0;
+    AddPictureSpectrum(p, StdKind::Dark, 1, pixels.data());
+    std::string svg;
+    AppendPictureSvg(svg, p, "SCAN_<&>.bin", "06/12/2024", count == 3 ? "09:30:00" : "::");
+    std::string name = "overview_picture_" + std::to_string(count) + ".svg";
+    std::ifstream file(std::string(VULCONV_TEST_DATA) + "/" + name, std::ios::binary);
+    std::string expected((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (svg != expected) std::ofstream(testing::TempDir() + name, std::ios::binary) << svg;
+    EXPECT_TRUE(svg == expected) << "see " << testing::TempDir() + name;
   }
 }
 
