@@ -1,0 +1,137 @@
+#include "output/svg_plot.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace vulconv {
+
+namespace {
+
+void AppendInt(std::string& out, long long value) {
+  char digits[24];
+  out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
+// Relative steps from pixel from (already reached) to pixel to, dir = 1 or
+// -1: "h" for runs of equal y, "l" otherwise. The y rounded first and the
+// steps taken between the rounded values, so that no error adds up.
+void AppendSteps(std::string& out, const PlotArea& area, const double* values, int from, int to,
+                 int dir) {
+  int previous = PlotY(area, values[from]);
+  int flat = 0;
+  for (int i = from + dir; i != to + dir; i += dir) {
+    int y = PlotY(area, values[i]);
+    if (y == previous) {
+      ++flat;
+      continue;
+    }
+    if (flat > 0) {
+      out += 'h';
+      AppendInt(out, flat * dir);
+      flat = 0;
+    }
+    out += dir > 0 ? "l1" : "l-1";
+    if (y > previous) out += ' ';
+    AppendInt(out, y - previous);
+    previous = y;
+  }
+  if (flat > 0) {
+    out += 'h';
+    AppendInt(out, flat * dir);
+  }
+}
+
+void AppendMove(std::string& out, const PlotArea& area, int pixel, double value) {
+  out += 'M';
+  AppendInt(out, area.left + pixel);
+  out += ' ';
+  AppendInt(out, PlotY(area, value));
+}
+
+// The next run of pixels [start, end) from at on where ok holds, of two or
+// more; false when there is none.
+template <typename Ok>
+bool NextRun(int& at, int count, Ok ok, int& start, int& end) {
+  while (at < count) {
+    while (at < count && !ok(at)) ++at;
+    start = at;
+    while (at < count && ok(at)) ++at;
+    end = at;
+    if (end - start >= 2) return true;
+  }
+  return false;
+}
+
+void AppendPathElement(std::string& out, const std::string& data, std::string_view attributes) {
+  if (data.empty()) return;
+  out += "<path d=\"";
+  out += data;
+  out += "\" ";
+  out += attributes;
+  out += "/>\n";
+}
+
+}  // namespace
+
+ValueAxis MakeValueAxis(double low, double high) {
+  if (!(high > low)) {
+    double room = std::max(std::fabs(low) * 0.05, 1.0);
+    low -= room;
+    high += room;
+  }
+  ValueAxis axis;
+  double rough = (high - low) / 6;
+  double power = std::pow(10.0, std::floor(std::log10(rough)));
+  double fraction = rough / power;
+  axis.step = (fraction <= 1 ? 1 : fraction <= 2 ? 2 : fraction <= 5 ? 5 : 10) * power;
+  axis.first = std::floor(low / axis.step);
+  double last = std::ceil(high / axis.step);
+  axis.count = static_cast<int>(last - axis.first);
+  axis.low = axis.first * axis.step;
+  axis.high = last * axis.step;
+  double largest = std::max(std::fabs(axis.low), std::fabs(axis.high));
+  int digits = static_cast<int>(std::floor(std::log10(largest)) - std::floor(std::log10(axis.step))) + 1;
+  axis.precision = std::clamp(digits, 6, 17);
+  return axis;
+}
+
+void AppendTickLabel(std::string& out, double value, int precision) {
+  char text[64];
+  out.append(text, std::to_chars(text, text + sizeof text, value, std::chars_format::general,
+                                 precision).ptr);
+}
+
+int PlotY(const PlotArea& area, double value) {
+  double share = (area.axis.high - value) / (area.axis.high - area.axis.low);
+  double y = std::round(std::clamp(share, 0.0, 1.0) * area.height);
+  return area.top + static_cast<int>(y);
+}
+
+void AppendCurvePath(std::string& out, const PlotArea& area, const double* values, int count,
+                     std::string_view attributes) {
+  std::string data;
+  auto finite = [&](int i) { return std::isfinite(values[i]); };
+  for (int at = 0, start, end; NextRun(at, count, finite, start, end);) {
+    AppendMove(data, area, start, values[start]);
+    AppendSteps(data, area, values, start, end - 1, 1);
+  }
+  AppendPathElement(out, data, attributes);
+}
+
+void AppendBandPath(std::string& out, const PlotArea& area, const double* low, const double* high,
+                    int count, std::string_view attributes) {
+  std::string data;
+  auto finite = [&](int i) { return std::isfinite(low[i]) && std::isfinite(high[i]); };
+  for (int at = 0, start, end; NextRun(at, count, finite, start, end);) {
+    AppendMove(data, area, start, high[start]);
+    AppendSteps(data, area, high, start, end - 1, 1);
+    data += 'v';
+    AppendInt(data, PlotY(area, low[end - 1]) - PlotY(area, high[end - 1]));
+    AppendSteps(data, area, low, end - 1, start, -1);
+    data += 'z';
+  }
+  AppendPathElement(out, data, attributes);
+}
+
+}  // namespace vulconv
