@@ -124,13 +124,17 @@ def main():
     gps.sort(key=lambda s: int(s['record']))
     track = [tuple(float(s[k]) for k in ('longitude', 'latitude', 'altitude')) for s in gps]
     track = [t for t in track if all(map(math.isfinite, t))]  # no file format has a NaN
+    tracks = ('.kml', '.geojson') if track else ()  # no position: no track files
+    if not track and any(os.path.exists(base + s) for s in ('.kml', '.geojson')):
+        fault('a track file without a position')
     try:
-        json.load(open(base + '.geojson', 'rb'), parse_constant=lambda c: fault(f'GeoJSON has {c}'))
-        for suffix in ('.kml', '.svg'):
+        if track:
+            json.load(open(base + '.geojson', 'rb'), parse_constant=lambda c: fault(f'GeoJSON has {c}'))
+        for suffix in tracks[:1] + ('.svg',):
             ET.parse(base + suffix)
     except (ValueError, ET.ParseError) as e:
         fault(f'not well-formed: {e}')
-    for suffix in ('.kml', '.geojson'):
+    for suffix in tracks:
         check_track(base + suffix, track)
     if os.path.getsize(base + '.svg') >= 1_000_000:
         fault('SVG file of 1 MB or more')

@@ -1,7 +1,13 @@
 #!/usr/bin/env python3
 """Reads every QDOAS file (*.asc) of an output folder the way QDOAS's reader
 classifies lines and checks each record against the STD file of the same
-record: keys, values and all 2048 pixel lines. Prints one line per file."""
+record: keys, values and all 2048 pixel lines. Prints one line per file.
+
+    qdoas_check.py FOLDER [--gps RECORDS]
+
+RECORDS (comma-separated) are the scan records with a position; without it,
+a scan record has one unless its STD file shows the 0, -0 of a line without
+GPS."""
 import glob, os, re, sys
 
 KEYS = {'date': 'Date(DD/MM/YYYY)', 'time': 'UTC Time (hh:mm:ss)', 'lat': 'Latitude',
@@ -21,8 +27,8 @@ def std_values(path):
     return v
 
 
-def expected_keys(s):
-    """The keys and values the QDOAS record of STD values s must hold."""
+def expected_keys(s, gps):
+    """The keys and values the QDOAS record of STD values s must hold; gps: has a position."""
     want = {}
     m, d, y = s['date'].split('/') if s['date'].count('/') == 2 else ('', '', '')
     if (m + d + y).isdigit() and len(y) == 4:
@@ -30,7 +36,7 @@ def expected_keys(s):
     if re.fullmatch(r'\d\d:\d\d:\d\d', s['time']):
         want['time'] = s['time']
     # A scan spectrum without GPS has the position 0 and -0 in its STD file.
-    if 'Altitude =' in s and (s['LATITUDE'], s['LONGITUDE']) != ('0.000000', '-0.000000'):
+    if gps:
         want.update(lat=s['LATITUDE'], lon=s['LONGITUDE'], alt=s['Altitude ='])
     if 'ElevationAngle =' in s:
         want['elev'] = s['ElevationAngle =']
@@ -61,7 +67,10 @@ def check(asc):
         s = std_values('%s%06d.std' % (prefix, k))
         assert pixels == s['pixels'], 'record %d: pixels differ' % k
         angles = {n: got.pop(n) for n in ('sza', 'saa') if n in got}
-        want = expected_keys(s)
+        nogps = ('0.000000', '-0.000000')
+        gps = 'Altitude =' in s and (k in GPS if GPS is not None else
+                                     (s['LATITUDE'], s['LONGITUDE']) != nogps)
+        want = expected_keys(s, gps)
         if 'elev' not in got and want.get('elev') == '0.000000':  # a line without the field
             del want['elev']
         assert got == want, 'record %d: %r, STD file %r' % (k, got, want)
@@ -73,6 +82,7 @@ def check(asc):
 
 
 folder = sys.argv[1]
+GPS = {int(r) for r in sys.argv[3].split(',')} if sys.argv[2:3] == ['--gps'] else None
 for asc in sorted(glob.glob(os.path.join(glob.escape(folder), '*.asc'))):
     try:
         print('%s: %d records as in their STD files' % (os.path.basename(asc), check(asc)))

@@ -47,6 +47,7 @@ void Convert(ConversionContext& ctx) {
                   ctx.params.exposure_time, ctx.params.coadded_scans, ctx.choice};
   ctx.first = ExtractScanSpectra(ctx.spectrum_count, ctx.scan_text, outputs);
   ExtractCalibrationSpectra(ctx.calibration, ctx.first, outputs);
+  EndRunOutputs(outputs, ctx.first.date, ctx.first.time);
   CloseScanTextFile(ctx.scan_text);
   // A completed run is reported only once its files are on the device.
   FlushWrittenFiles(ctx.output.folder);

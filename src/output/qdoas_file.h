@@ -7,21 +7,9 @@
 #include <string>
 #include <string_view>
 
-#include "output/date_time.h"
-#include "output/solar_position.h"
-#include "output/std_writer.h"
+#include "output/output_record.h"
 
 namespace vulconv {
-
-/// What a record's date, time and place make known beyond its STD file.
-struct SpectrumFacts {
-  bool has_date = false;
-  CalendarDate date;
-  bool has_time = false;
-  ClockTime time;
-  bool has_solar = false;  // a position, a date and a time
-  SolarAngles solar;
-};
 
 /// The detector size and the number of records, the two comments QDOAS
 /// trusts. count_at is set to the offset of the count within out.

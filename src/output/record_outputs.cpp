@@ -29,6 +29,12 @@ bool HasNonFinite(const SpectrumRecord& record) {
 
 }  // namespace
 
+void BeginRunOutputs(RunOutputs& outputs, std::int64_t count) {
+  if (outputs.plan.choice.overview) {
+    StartOverview(outputs.write.overview, outputs.format.overview, outputs.plan, count);
+  }
+}
+
 void BeginBinaryFile(RunOutputs& outputs, const std::string& std_prefix, std::int64_t count) {
   outputs.format.std_prefix = std_prefix;
   WriteState& w = outputs.write;
@@ -55,12 +61,18 @@ void FormatRecord(const OutputPlan& plan, FormatState& state, const OutputRecord
   char* pixels_end = nullptr;
   char* end = FormatStdFile(record.kind, record.record, record.info, begin, &pixels_end);
   texts.std_size = static_cast<std::size_t>(end - begin);
+  if (!plan.choice.qdoas && !plan.choice.overview) return;
+  SpectrumFacts facts = FactsOf(record);
   if (plan.choice.qdoas) {
     std::string_view pixel_lines(begin + kStdHeadSize,
                                  static_cast<std::size_t>(pixels_end - begin) - kStdHeadSize);
     texts.qdoas.clear();
-    AppendQdoasRecord(texts.qdoas, record.info, record.has_position, record.has_angles,
-                      FactsOf(record), pixel_lines, HasNonFinite(record.record));
+    AppendQdoasRecord(texts.qdoas, record.info, record.has_position, record.has_angles, facts,
+                      pixel_lines, HasNonFinite(record.record));
+  }
+  if (plan.choice.overview) {
+    std::string_view own_name = std::string_view(texts.std_name).substr(plan.output.folder.size());
+    FormatOverview(state.overview, record, own_name, facts, texts.overview);
   }
 }
 
@@ -68,6 +80,7 @@ void WriteRecord(RunOutputs& outputs, const RecordTexts& texts) {
   WriteFileSafely(texts.std_name, texts.std_text.data(), texts.std_size);
   WriteState& w = outputs.write;
   if (w.qdoas_open) AppendStreamFile(w.qdoas, texts.qdoas);
+  if (outputs.plan.choice.overview) WriteOverview(w.overview, texts.overview);
   ++w.written;
 }
 
@@ -87,6 +100,16 @@ void EndBinaryFile(RunOutputs& outputs) {
     OverwriteStreamFile(w.qdoas, w.qdoas_count_at, now);
   }
   CloseStreamFile(w.qdoas);
+}
+
+bool EndScanOutputs(RunOutputs& outputs) {
+  return !outputs.plan.choice.overview || EndOverviewTrack(outputs.write.overview);
+}
+
+void EndRunOutputs(RunOutputs& outputs, std::string_view date, std::string_view time) {
+  if (outputs.plan.choice.overview) {
+    FinishOverview(outputs.write.overview, outputs.format.overview, date, time);
+  }
 }
 
 }  // namespace vulconv

@@ -12,37 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "input/binary_file.h"
-#include "output/output_folder.h"
-#include "output/std_writer.h"
+#include "output/output_record.h"
+#include "output/overview_files.h"
 #include "system/safe_write.h"
 
 namespace vulconv {
-
-/// What the options add to the STD files.
-struct OutputChoice {
-  bool qdoas = false;     // one QDOAS file per binary file
-  bool overview = false;  // table, track and picture of the scan
-};
-
-/// Where the passes write and the settings every file carries.
-struct OutputPlan {
-  std::string scan_file_name;
-  FileStructure structure = FileStructure::New;
-  OutputFolder output;
-  std::int32_t exposure_time = 0;
-  std::int32_t coadded_scans = 0;
-  OutputChoice choice;
-};
-
-/// One record with what its STD file says and what its line told besides.
-struct OutputRecord {
-  StdKind kind = StdKind::Scan;
-  SpectrumRecord record;
-  StdSpectrumInfo info;
-  bool has_position = false;  // latitude, longitude and altitude are known
-  bool has_angles = false;    // the elevation and user parameter are known
-};
 
 /// The texts of one record, formatted and waiting to be written.
 struct RecordTexts {
@@ -50,11 +24,13 @@ struct RecordTexts {
   std::vector<char> std_text;  // std_size bytes used; kept from record to record
   std::size_t std_size = 0;
   std::string qdoas;           // the record in its binary file's QDOAS file
+  OverviewTexts overview;
 };
 
 /// What formatting carries from record to record.
 struct FormatState {
   std::string std_prefix;  // STD names of the current binary file up to the number
+  OverviewFormat overview;
 };
 
 /// The files open across records.
@@ -64,6 +40,7 @@ struct WriteState {
   std::int64_t qdoas_count_at = 0;  // offset of the header's record count
   std::int64_t count = 0;           // whole records of the current binary file
   std::int64_t written = 0;         // of which written
+  OverviewFiles overview;
 };
 
 struct RunOutputs {
@@ -71,6 +48,9 @@ struct RunOutputs {
   FormatState format;
   WriteState write;
 };
+
+/// Starts the outputs that span the run, for a scan of count records.
+void BeginRunOutputs(RunOutputs& outputs, std::int64_t count);
 
 /// Starts the outputs of one binary file whose STD names begin with
 /// std_prefix and which holds count whole records.
@@ -86,6 +66,14 @@ void WriteRecord(RunOutputs& outputs, const RecordTexts& texts);
 /// Ends the outputs of the binary file: its files take their names with the
 /// next commit.
 void EndBinaryFile(RunOutputs& outputs);
+
+/// After the scan's records: ends the outputs of the scan alone. False when
+/// the track was asked for and no record had a position.
+bool EndScanOutputs(RunOutputs& outputs);
+
+/// After the last record: ends the outputs that span the run, whose
+/// picture carries the date and time of the scan's first spectrum.
+void EndRunOutputs(RunOutputs& outputs, std::string_view date, std::string_view time);
 
 }  // namespace vulconv
 

@@ -36,6 +36,7 @@ FirstSpectrumTime ExtractScanSpectra(std::int64_t announced_count, ScanTextFile&
             " STD files. This could take some time, please be patient...");
   std::fflush(stdout);
   SpectrumFile file = OpenSpectrumFile(plan.scan_file_name);
+  BeginRunOutputs(outputs, file.count);
   BeginBinaryFile(outputs,
                   StdFileNamePrefix(plan.structure, plan.output.folder, plan.scan_file_name,
                                     plan.output.stamp),
@@ -79,8 +80,10 @@ FirstSpectrumTime ExtractScanSpectra(std::int64_t announced_count, ScanTextFile&
   });
   CloseSpectrumFile(file);
   EndBinaryFile(outputs);
+  bool track = EndScanOutputs(outputs);
   CommitWrittenFiles();
   PrintLine("Extracted " + std::to_string(outputs.write.written) + " std files from bin.");
+  if (!track) PrintLine("No spectrum of the scan has a GPS position: no track files written.");
   std::fflush(stdout);
   return first;
 }

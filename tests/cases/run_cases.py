@@ -87,7 +87,7 @@ class Case:
             elif word == b'golden':
                 self.golden = words
             elif word == b'check':
-                self.checks.append(words)
+                self.checks.append([unescape(w) for w in words])
             else:
                 raise SystemExit('%s: unknown line %r' % (file, line))
 
@@ -217,9 +217,9 @@ def execute(case, o, top):
             got = out if n == 'console.txt' else open(path, 'rb').read() if os.path.exists(path) else None
             if got != open(os.path.join(src, n), 'rb').read():
                 rows.append('golden: %s differs from %s' % (n, case.golden[0].decode()))
-    for script, folder in case.checks:  # a reader of the files an option wrote
+    for script, folder, *more in case.checks:  # a reader of the files an option wrote
         got = subprocess.run([sys.executable, os.path.join(os.fsencode(ROOT), b'tests', script),
-                              os.path.join(top, folder)], capture_output=True)
+                              os.path.join(top, folder)] + more, capture_output=True)
         rows += ['check ' + script.decode()] + block(got.stdout + got.stderr)
     return '\n'.join(rows) + '\n'
 
