@@ -7,9 +7,8 @@ of position at most, come from both sides' truncated series and, after the
 import datetime, math, random, subprocess, sys
 import ephem
 
-program = sys.argv[1]
-count = int(sys.argv[2]) if len(sys.argv) > 2 else 10000
-rng = random.Random(int(sys.argv[3]) if len(sys.argv) > 3 else 1)
+program, count, seed = (sys.argv + ["10000", "1"])[1:4]
+count, rng = int(count), random.Random(int(seed))
 start = datetime.datetime(1950, 1, 1)
 span = int((datetime.datetime(2101, 1, 1) - start).total_seconds())
 samples = [(start + datetime.timedelta(seconds=rng.randrange(span)),
