@@ -12,12 +12,15 @@ program="cmake g++ make"
 # GoogleTest; clang and its runtimes for the sanitizer and fuzz builds;
 # valgrind for the memcheck test; MinGW-w64 and Wine for the Windows build
 # and its tests; python3 for test scripts and python3-ephem for the solar
-# angles check; and for the package check:
+# angles check; gdal-bin (ogrinfo) and librsvg2-bin (rsvg-convert), which
+# read the overview's track and picture as QGIS and browsers would; and for
+# the package check:
 # dpkg-dev (dpkg-shlibdeps, which CPack uses for the Depends field), file
 # (CPack reads binaries' types with it), lintian and mandoc (checks of the
 # package and the man page).
 tests="$program libgtest-dev clang-14 libclang-rt-14-dev valgrind
-  g++-mingw-w64-x86-64 wine64 python3 python3-ephem dpkg-dev file lintian mandoc"
+  g++-mingw-w64-x86-64 wine64 python3 python3-ephem gdal-bin librsvg2-bin
+  dpkg-dev file lintian mandoc"
 
 case "${1-}" in
   program) wanted=$program ;;
