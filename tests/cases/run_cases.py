@@ -45,7 +45,8 @@ def block(data):
 class Case:
     def __init__(self, name):
         self.name, self.platforms, self.args, self.entries = name, [b'posix'], [], {}
-        self.fault = self.fsize = self.program = self.golden = None
+        self.fault = self.fsize = self.program = None
+        self.golden = []
         self.checks = []
         self.load(name + '.case')
 
@@ -85,7 +86,7 @@ class Case:
             elif word == b'program':
                 self.program = rest
             elif word == b'golden':
-                self.golden = words
+                self.golden.append(words)
             elif word == b'check':
                 self.checks.append([unescape(w) for w in words])
             else:
@@ -210,13 +211,13 @@ def execute(case, o, top):
             rows.append('- ' + escape(rel))
         elif before.get(rel) != after[rel]:
             rows += describe(top, rel, '~' if rel in before else '+')
-    if case.golden:  # a folder of the source tree holds the files and console.txt
-        src, out_dir = os.path.join(ROOT, case.golden[0].decode()), os.path.join(top, case.golden[1])
+    for golden, output in case.golden:  # a folder of the source tree holds files and console.txt
+        src, out_dir = os.path.join(ROOT, golden.decode()), os.path.join(top, output)
         for n in sorted(os.listdir(src)):
             path = os.path.join(out_dir, os.fsencode(n))
             got = out if n == 'console.txt' else open(path, 'rb').read() if os.path.exists(path) else None
             if got != open(os.path.join(src, n), 'rb').read():
-                rows.append('golden: %s differs from %s' % (n, case.golden[0].decode()))
+                rows.append('golden: %s differs from %s' % (n, golden.decode()))
     for script, folder, *more in case.checks:  # a reader of the files an option wrote
         got = subprocess.run([sys.executable, os.path.join(os.fsencode(ROOT), b'tests', script),
                               os.path.join(top, folder)] + more, capture_output=True)
