@@ -1,6 +1,7 @@
 #include "output/qdoas_file.h"
 
 #include <charconv>
+#include <cmath>
 
 #include "output/number_text.h"
 
@@ -26,10 +27,13 @@ void AppendDouble(std::string& out, double value) {
   out.append(text, WriteDoubleText(value, text));
 }
 
-// Angles to a tenth of a thousandth of a degree, well below their error.
+// Angles, within 0 and 360, to a ten-thousandth of a degree: well below
+// their error.
 void AppendAngle(std::string& out, double value) {
-  char text[64];
-  out.append(text, std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 4).ptr);
+  long long units = std::llround(value * 10000);
+  AppendInt(out, units / 10000);
+  out += '.';
+  AppendPadded(out, static_cast<int>(units % 10000), 4);
 }
 
 // The parameter file gives milliseconds; QDOAS reads seconds as they stand.

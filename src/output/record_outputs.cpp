@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "input/file_names.h"
+#include "output/number_text.h"
 #include "output/qdoas_file.h"
 
 namespace vulconv {
@@ -56,8 +57,11 @@ void FormatRecord(const OutputPlan& plan, FormatState& state, const OutputRecord
                   RecordTexts& texts) {
   SetStdFileName(texts.std_name, state.std_prefix, record.info.index);
   std::size_t bound = StdFileSizeBound(record.info);
-  if (texts.std_text.size() < bound) texts.std_text.resize(bound);
-  char* begin = texts.std_text.data();
+  if (texts.std_room < bound) {
+    texts.std_text.reset(new char[bound]);
+    texts.std_room = bound;
+  }
+  char* begin = texts.std_text.get();
   char* pixels_end = nullptr;
   char* end = FormatStdFile(record.kind, record.record, record.info, begin, &pixels_end);
   texts.std_size = static_cast<std::size_t>(end - begin);
@@ -67,6 +71,9 @@ void FormatRecord(const OutputPlan& plan, FormatState& state, const OutputRecord
     std::string_view pixel_lines(begin + kStdHeadSize,
                                  static_cast<std::size_t>(pixels_end - begin) - kStdHeadSize);
     texts.qdoas.clear();
+    // Room for the keys and the longest pixel lines at once: a string that
+    // grew in steps would keep the steps' memory in every slot.
+    texts.qdoas.reserve(kPixelCount * (kMaxFloatText + 3) + 1024);
     AppendQdoasRecord(texts.qdoas, record.info, record.has_position, record.has_angles, facts,
                       pixel_lines, HasNonFinite(record.record));
   }
@@ -77,7 +84,7 @@ void FormatRecord(const OutputPlan& plan, FormatState& state, const OutputRecord
 }
 
 void WriteRecord(RunOutputs& outputs, const RecordTexts& texts) {
-  WriteFileSafely(texts.std_name, texts.std_text.data(), texts.std_size);
+  WriteFileSafely(texts.std_name, texts.std_text.get(), texts.std_size);
   WriteState& w = outputs.write;
   if (w.qdoas_open) AppendStreamFile(w.qdoas, texts.qdoas);
   if (outputs.plan.choice.overview) WriteOverview(w.overview, texts.overview);

@@ -9,8 +9,8 @@
 #define VULCONV_OUTPUT_RECORD_OUTPUTS_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "output/output_record.h"
 #include "output/overview_files.h"
@@ -21,8 +21,9 @@ namespace vulconv {
 /// The texts of one record, formatted and waiting to be written.
 struct RecordTexts {
   std::string std_name;
-  std::vector<char> std_text;  // std_size bytes used; kept from record to record
-  std::size_t std_size = 0;
+  std::unique_ptr<char[]> std_text;  // std_size of std_room bytes used; kept from
+  std::size_t std_room = 0;          // record to record, and not cleared, so that
+  std::size_t std_size = 0;          // only the bytes written take memory
   std::string qdoas;           // the record in its binary file's QDOAS file
   OverviewTexts overview;
 };

@@ -9,9 +9,11 @@ namespace vulconv {
 
 namespace {
 
-// Enough for the two threads to take turns without waiting on each other;
-// each slot holds a record and its texts.
-constexpr std::size_t kSlots = 4;
+// Jobs in flight. A thread that finds the ring full (or empty) sleeps until
+// half of it is free (or filled), so that the two threads wake each other
+// a few times per ring rather than once per record.
+constexpr std::size_t kSlots = 8;
+constexpr std::size_t kHalf = kSlots / 2;
 
 }  // namespace
 
@@ -23,32 +25,36 @@ void RunRecordPipeline(const std::function<bool(RecordJob&)>& produce,
   std::size_t produced = 0, consumed = 0;
   bool done = false;
   std::thread producer([&] {
-    for (std::size_t n = 0;; ++n) {
+    for (;;) {
       {
         std::unique_lock<std::mutex> lock(mutex);
-        changed.wait(lock, [&] { return n - consumed < kSlots; });
+        if (produced - consumed == kSlots) {
+          changed.wait(lock, [&] { return produced - consumed <= kHalf; });
+        }
       }
-      bool filled = produce(slots[n % kSlots]);
+      bool filled = produce(slots[produced % kSlots]);
       {
         std::lock_guard<std::mutex> lock(mutex);
         if (filled) ++produced; else done = true;
+        if (!filled || produced - consumed == kHalf) changed.notify_one();
       }
-      changed.notify_one();
       if (!filled) return;
     }
   });
   for (;;) {
     {
       std::unique_lock<std::mutex> lock(mutex);
-      changed.wait(lock, [&] { return consumed < produced || done; });
-      if (consumed == produced) break;
+      if (consumed == produced) {
+        changed.wait(lock, [&] { return produced - consumed >= kHalf || done; });
+        if (consumed == produced) break;
+      }
     }
     consume(slots[consumed % kSlots]);
     {
       std::lock_guard<std::mutex> lock(mutex);
       ++consumed;
+      if (produced - consumed == kHalf) changed.notify_one();
     }
-    changed.notify_one();
   }
   producer.join();
 }
