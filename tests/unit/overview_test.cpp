@@ -47,15 +47,15 @@ TEST(Overview, EscapesOfHostileNames) {
        "\\u0007\\u0018\\u0009\x7f\""},
       {"\xC3\xA9\xF0\x9F\x8C\x8B", "=\xC3\xA9\xF0\x9F\x8C\x8B", "=\xC3\xA9\xF0\x9F\x8C\x8B",
        "=\"\xC3\xA9\xF0\x9F\x8C\x8B\""},  // e-acute and a 4-byte character pass
-      // A lone continuation byte, overlong, surrogate, beyond U+10FFFF, cut
+      // A continuation byte first, overlong, surrogate, beyond U+10FFFF, cut
       // short, a bad lead: each byte one U+FFFD; XML also refuses U+FFFE.
-      {"\x80", "=\x80", "=" FFFD, "=\"" FFFD "\""},
+      {"\x84\x80\x80\x80", "", "=" FFFD FFFD FFFD FFFD, "=\"" FFFD FFFD FFFD FFFD "\""},
       {"\xC0\xAF", "=\xC0\xAF", "=" FFFD FFFD, "=\"" FFFD FFFD "\""},
       {"\xED\xA0\x80", "", "=" FFFD FFFD FFFD, ""},
       {"\xF4\x90\x80\x80", "", "=" FFFD FFFD FFFD FFFD, ""},
       {"\xE0\x80\xAF", "", "=" FFFD FFFD FFFD, ""},
       {std::string_view("\xE2\x82\xAC", 2), "", "=" FFFD FFFD, "=\"" FFFD FFFD "\""},
-      {"\xF8x", "", "=" FFFD "x", "=\"" FFFD "x\""},
+      {"\xF8\x90\x80\x80", "", "=" FFFD FFFD FFFD FFFD, "=\"" FFFD FFFD FFFD FFFD "\""},
       {"\xE0\xA0\x80\xEF\xBF\xBE", "", "=\xE0\xA0\x80" FFFD, "=\"\xE0\xA0\x80\xEF\xBF\xBE\""},
       {"", "=", "=", "=\"\""}};
   for (const Case& c : cases) {
@@ -149,7 +149,7 @@ TEST(Overview, TableAndTrackFiles) {
 
 TEST(Overview, MedianEstimate) {
   const std::pair<std::vector<double>, double> exact[] = {
-      {{}, NAN}, {{3}, 3}, {{5, 1}, 3}, {{5, 1, 4}, 4}, {{4, 2, 8, 6}, 5}, {{9, 1, 5, 3, 7}, 5}};
+      {{}, NAN}, {{3}, 3}, {{5, 1}, 3}, {{5, 1, 4}, 4}, {{4, 2, 8, 6}, 5}, {{9, 1, 5, 7, 3}, 5}};
   for (const auto& [values, median] : exact) {
     MedianEstimate m;
     for (double v : values) AddToMedian(m, v);
@@ -249,6 +249,9 @@ TEST(Overview, PictureSize) {
   std::string svg = Picture(0, std::vector<float>(kPixelCount, NAN), p);
   EXPECT_NE(svg.find(">no scan spectra</text>"), std::string::npos);
   EXPECT_NE(svg.find(">no finite values to draw</text>"), std::string::npos);
+  svg = Picture(1, std::vector<float>(kPixelCount, 3e38f), p);  // all equal
+  EXPECT_NE(svg.find(">1 scan spectrum</text>"), std::string::npos);
+  EXPECT_EQ(svg.find("no finite values"), std::string::npos);
 }
 
 // Whole pictures of simple steps, one of each kind, against files kept
