@@ -141,10 +141,9 @@ void AppendGeoJsonPoint(std::string& out, const OverviewRow& row, bool first) {
   out += "}}";
 }
 
-void AppendGeoJsonLineHead(std::string& out, bool first_feature) {
-  out += first_feature ? "\n" : ",\n";
+void AppendGeoJsonLineHead(std::string& out) {
   out +=
-      "{\"type\":\"Feature\",\"properties\":{\"name\":\"GPS track\"},"
+      ",\n{\"type\":\"Feature\",\"properties\":{\"name\":\"GPS track\"},"
       "\"geometry\":{\"type\":\"LineString\",\"coordinates\":[\n";
 }
 

@@ -32,9 +32,8 @@ void AppendKmlTail(std::string& out, bool with_line);
 void AppendGeoJsonHead(std::string& out, std::string_view scan_name);
 /// A Point Feature; first: no feature before it in the collection.
 void AppendGeoJsonPoint(std::string& out, const OverviewRow& row, bool first);
-/// The LineString Feature up to its coordinates; first_feature: no point
-/// before it.
-void AppendGeoJsonLineHead(std::string& out, bool first_feature);
+/// The LineString Feature up to its coordinates, after the points.
+void AppendGeoJsonLineHead(std::string& out);
 /// "[lon,lat,alt]"; first: the line's first position.
 void AppendGeoJsonCoordinate(std::string& out, const OverviewRow& row, bool first);
 void AppendGeoJsonTail(std::string& out, bool with_line);

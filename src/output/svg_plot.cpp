@@ -91,8 +91,8 @@ ValueAxis MakeValueAxis(double low, double high) {
   axis.low = axis.first * axis.step;
   axis.high = last * axis.step;
   double largest = std::max(std::fabs(axis.low), std::fabs(axis.high));
-  int digits = static_cast<int>(std::floor(std::log10(largest)) - std::floor(std::log10(axis.step))) + 1;
-  axis.precision = std::clamp(digits, 6, 17);
+  double digits = std::floor(std::log10(largest)) - std::floor(std::log10(axis.step)) + 1;
+  axis.precision = std::clamp(static_cast<int>(digits), 6, 17);
   return axis;
 }
 
