@@ -131,7 +131,7 @@ bool EndOverviewTrack(OverviewFiles& files) {
   EndTrackFile(files.kml, files.kml_line, with_line, head, tail);
   head.clear();
   tail.clear();
-  AppendGeoJsonLineHead(head, false);
+  AppendGeoJsonLineHead(head);
   AppendGeoJsonTail(tail, with_line);
   EndTrackFile(files.geojson, files.geojson_line, with_line, head, tail);
   return true;
