@@ -41,6 +41,7 @@ void Convert(ConversionContext& ctx) {
   ctx.scan_text = OpenScanTextFile(ctx.scan_file_name);
   ctx.structure = DetectFileStructure(ctx.scan_file_name);
   ctx.output = MakeOutputFolder(ctx.scan_file_name, ctx.structure, ctx.scan_text);
+  StartOutputFiles(ctx.output.folder);
   ExtractScanSpectra(ctx);
   ExtractCalibrationSpectra(ctx);
   CloseScanTextFile(ctx.scan_text);

@@ -5,6 +5,7 @@
 #include "input/file_names.h"
 #include "input/binary_file.h"
 #include "output/std_writer.h"
+#include "system/safe_write.h"
 
 namespace vulconv {
 
@@ -37,6 +38,7 @@ void RunPass(const CalibrationPass& pass, const ConversionContext& ctx) {
     ++written;
   }
   CloseSpectrumFile(file);
+  CommitWrittenFiles();  // the pass's files are named before it reports them
   std::printf("Extracted %lld std files from %s bin.\n", static_cast<long long>(written),
               pass.label);
   std::fflush(stdout);

@@ -7,6 +7,7 @@
 #include "input/line_parse.h"
 #include "input/binary_file.h"
 #include "output/std_writer.h"
+#include "system/safe_write.h"
 
 namespace vulconv {
 
@@ -61,6 +62,7 @@ void ExtractScanSpectra(ConversionContext& ctx) {
     ++written;
   }
   CloseSpectrumFile(file);
+  CommitWrittenFiles();  // the pass's files are named before it reports them
   std::printf("Extracted %lld std files from bin.\n", static_cast<long long>(written));
   std::fflush(stdout);
 }
