@@ -27,7 +27,7 @@ namespace {
 
 // A batch ends after this many files or bytes: a killed run leaves no more
 // temporaries than that, and the flushes stay few.
-constexpr std::size_t kBatchFiles = 256;
+constexpr std::size_t kBatchFiles = 512;
 constexpr std::int64_t kBatchBytes = std::int64_t{32} << 20;
 
 // The folders files go to, each open for the flushes. The first is the
