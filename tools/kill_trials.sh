@@ -5,7 +5,7 @@
 # are the run's own, doubled (longer) or cut to a third (shorter).
 #   kill_trials.sh VULCONV MAKE_SCAN WORK TRIALS fresh|longer|shorter
 set -euo pipefail
-vulconv=$1 make_scan=$2 work=$3 trials=$4 earlier=$5 scan=SCAN_20240612_0930.bin
+vulconv=$(realpath "$1") make_scan=$2 work=$3 trials=$4 earlier=$5 scan=SCAN_20240612_0930.bin
 out=$work/scan/20240612_0930
 rm -rf "$work" && mkdir -p "$work/scan" "$work/old" && "$make_scan" "$work/scan" 300 >/dev/null
 run() { (cd "$work/scan" && exec "$vulconv" $scan >/dev/null) || [ $? = 1 ]; }
