@@ -85,8 +85,9 @@ void Remove(const std::string& path) { unlink(path.c_str()); }
 }  // namespace
 
 std::string TemporaryName(std::string_view folder, std::uint64_t n) {
+  static const std::string own = std::to_string(OwnId()) + "-";  // not asked once a file
   std::string name(folder);
-  name.append(kStart).append(std::to_string(OwnId())).append("-").append(std::to_string(n));
+  name.append(kStart).append(own).append(std::to_string(n));
   return name.append(kEnd);
 }
 
