@@ -262,7 +262,7 @@ StreamFile OpenStream(const std::string& path, bool scratch) {
   file.scratch = scratch;
   for (int i = 0; i < kStreamSlots && file.slot < 0; ++i)
     if (!stream_live[i]) file.slot = i;
-  if (file.slot < 0) EndRunOnFile("Could not create", path);
+  if (file.slot < 0) Fail("Could not create", path, static_cast<std::size_t>(batch_to));
   stream_temp[file.slot] = NewTempName(FolderIndexOf(path));
   std::atomic_signal_fence(std::memory_order_seq_cst);
   stream_live[file.slot] = 1;

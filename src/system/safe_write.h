@@ -76,7 +76,9 @@ void DiscardStreamFile(StreamFile& file);
 /// rename ends the run with -1 after "Could not create <path>\r\n" or
 /// "Could not write <path>\r\n", a failed flush after "Could not write
 /// <folder>\r\n" with the folder given to StartOutputFiles. Does nothing
-/// when the batch is empty.
+/// when the batch is empty. Output that does not go through PrintLine, and
+/// failures that end the run elsewhere, come after it, or they would come
+/// before the lines still held.
 void CommitWrittenFiles();
 
 /// Commits the last batch, so that a completed run is reported only once
