@@ -15,7 +15,6 @@ struct HeldLine {
 
 std::size_t waiting = 0;
 std::vector<HeldLine> held;
-std::size_t printed = 0;  // held lines printed so far
 
 void Put(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
@@ -39,13 +38,9 @@ void PrintLine(std::string_view prefix, std::string_view name) {
 void HoldLinesBehind(std::size_t files) { waiting = files; }
 
 void PrintHeldLines(std::size_t files) {
-  for (; printed < held.size() && held[printed].behind <= files; ++printed) Put(held[printed].text);
-  if (printed == held.size()) DropHeldLines();
-}
-
-void DropHeldLines() {
-  held.clear();
-  printed = 0;
+  std::size_t n = 0;
+  for (; n < held.size() && held[n].behind <= files; ++n) Put(held[n].text);
+  held.erase(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(n));
 }
 
 }  // namespace vulconv

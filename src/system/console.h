@@ -28,9 +28,6 @@ void HoldLinesBehind(std::size_t files);
 /// of them for the count of waiting files), in order.
 void PrintHeldLines(std::size_t files);
 
-/// Forgets the held lines that were not printed.
-void DropHeldLines();
-
 }  // namespace vulconv
 
 #endif  // VULCONV_SYSTEM_CONSOLE_H_

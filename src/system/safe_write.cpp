@@ -194,11 +194,11 @@ void CleanUpAndRaise(int sig) {
   std::raise(sig);
 }
 
-// Prints the console lines held before waiting file `before`, removes every
-// temporary and ends the run with "<what> <name>".
-[[noreturn]] void Fail(const char* what, const std::string& name, std::size_t before) {
-  PrintHeldLines(before);
-  DropHeldLines();
+// Prints the console lines held before waiting file `before` (all of them
+// by default), removes every temporary and ends the run with "<what> <name>".
+[[noreturn]] void Fail(const char* what, const std::string& name,
+                       std::size_t before = std::size_t(-1)) {
+  PrintHeldLines(before);  // the lines after it never show
   RemoveTemps();
   EndRunOnFile(what, name);
 }
@@ -262,19 +262,19 @@ StreamFile OpenStream(const std::string& path, bool scratch) {
   file.scratch = scratch;
   for (int i = 0; i < kStreamSlots && file.slot < 0; ++i)
     if (!stream_live[i]) file.slot = i;
-  if (file.slot < 0) Fail("Could not create", path, static_cast<std::size_t>(batch_to));
+  if (file.slot < 0) Fail("Could not create", path);
   stream_temp[file.slot] = NewTempName(FolderIndexOf(path));
   std::atomic_signal_fence(std::memory_order_seq_cst);
   stream_live[file.slot] = 1;
   file.fd = CreateNew(stream_temp[file.slot], true);
-  if (file.fd < 0) Fail("Could not create", path, static_cast<std::size_t>(batch_to));
+  if (file.fd < 0) Fail("Could not create", path);
   return file;
 }
 
 void WriteBuffered(StreamFile& file) {
   std::int64_t at = file.size - static_cast<std::int64_t>(file.buffer.size());
   if (!WriteAt(file.fd, at, file.buffer.data(), file.buffer.size()))
-    Fail("Could not write", file.path, static_cast<std::size_t>(batch_to));
+    Fail("Could not write", file.path);
   file.buffer.clear();
 }
 
@@ -299,7 +299,7 @@ void AppendStreamFile(StreamFile& file, std::string_view text) {
 void OverwriteStreamFile(StreamFile& file, std::int64_t offset, std::string_view text) {
   WriteBuffered(file);
   if (!WriteAt(file.fd, offset, text.data(), text.size()))
-    Fail("Could not write", file.path, static_cast<std::size_t>(batch_to));
+    Fail("Could not write", file.path);
 }
 
 std::size_t ReadStreamFile(StreamFile& file, std::int64_t offset, char* out, std::size_t size) {
@@ -309,7 +309,7 @@ std::size_t ReadStreamFile(StreamFile& file, std::int64_t offset, char* out, std
 
 void CloseStreamFile(StreamFile& file) {
   WriteBuffered(file);
-  if (!CloseTemp(file.fd)) Fail("Could not write", file.path, static_cast<std::size_t>(batch_to));
+  if (!CloseTemp(file.fd)) Fail("Could not write", file.path);
   const Waiting& entry = Enter(file.path, FolderIndexOf(file.path), stream_temp[file.slot]);
   ForgetStream(file);
   Entered(entry, file.size);
@@ -349,10 +349,9 @@ void WriteFileSafely(const std::string& path, const char* data, std::size_t size
   std::size_t folder = FolderIndexOf(path);
   const Waiting& file = Enter(path, folder, NewTempName(folder));
   int fd = CreateNew(file.temp, false);
-  const auto before = static_cast<std::size_t>(batch_to);
-  if (fd < 0) Fail("Could not create", path, before);
+  if (fd < 0) Fail("Could not create", path);
   bool written = WriteAll(fd, data, size);
-  if (!CloseTemp(fd) || !written) Fail("Could not write", path, before);
+  if (!CloseTemp(fd) || !written) Fail("Could not write", path);
   Entered(file, static_cast<std::int64_t>(size));
 }
 
@@ -360,7 +359,7 @@ void CommitWrittenFiles() {
   const auto count = static_cast<std::size_t>(batch_to);
   if (count == 0) return;
   for (const Folder& folder : folders) {
-    if (folder.in_batch && !FlushData(folder.fd)) Fail("Could not write", folder.name, count);
+    if (folder.in_batch && !FlushData(folder.fd)) Fail("Could not write", folder.name);
   }
   for (std::size_t i = 0; i < count; ++i) {
     PrintHeldLines(i);
@@ -374,7 +373,7 @@ void CommitWrittenFiles() {
   PrintHeldLines(count);
   HoldLinesBehind(0);
   for (Folder& folder : folders) {
-    if (folder.in_batch && !FlushFolder(folder.fd)) Fail("Could not write", folder.name, count);
+    if (folder.in_batch && !FlushFolder(folder.fd)) Fail("Could not write", folder.name);
     folder.in_batch = false;
   }
 }
