@@ -2,9 +2,10 @@
 // format text.
 //
 // While written files wait for their names (see safe_write.h), the lines
-// printed meanwhile are held and printed among those files as they take
-// their names: a file that cannot take its name is then reported right
-// after the lines that came before it, as if it had been named at once.
+// printed meanwhile are held, each with the count of files written before
+// it, and printed once the files have their names. A file that cannot take
+// its name is reported right after the lines that came before it, as if it
+// had been named at once.
 #ifndef VULCONV_SYSTEM_CONSOLE_H_
 #define VULCONV_SYSTEM_CONSOLE_H_
 

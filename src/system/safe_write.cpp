@@ -203,23 +203,15 @@ void CleanUpAndRaise(int sig) {
   EndRunOnFile(what, name);
 }
 
-// A temporary of this process that exists was left by a killed run that
-// had its id.
-int CreateNew(const std::string& name, bool readable) {
-  int fd = OpenNew(name, readable);
-  if (fd < 0 && errno == EEXIST) {
-    Unlink(name);
-    fd = OpenNew(name, readable);
-  }
-  return fd;
-}
-
-// The index of a folder, opened when first seen.
+// The index of a folder. When first seen it is opened, and the temporaries
+// of killed runs are removed from it (those with this process's id too, so
+// that none is in the way).
 std::size_t FolderIndex(std::string_view name) {
   for (std::size_t i = 0; i < folders.size(); ++i) {
     if (folders[i].name == name) return i;
   }
   folders.push_back({std::string(name), OpenFolder(std::string(name)), false});
+  RemoveDeadRunsTemporaries(folders.back().name);
   return folders.size() - 1;
 }
 
@@ -266,7 +258,7 @@ StreamFile OpenStream(const std::string& path, bool scratch) {
   stream_temp[file.slot] = NewTempName(FolderIndexOf(path));
   std::atomic_signal_fence(std::memory_order_seq_cst);
   stream_live[file.slot] = 1;
-  file.fd = CreateNew(stream_temp[file.slot], true);
+  file.fd = OpenNew(stream_temp[file.slot], true);
   if (file.fd < 0) Fail("Could not create", path);
   return file;
 }
@@ -340,15 +332,12 @@ void InstallSignalCleanup() {
 #endif
 }
 
-void StartOutputFiles(const std::string& folder) {
-  FolderIndex(folder);
-  RemoveDeadRunsTemporaries(folder);
-}
+void StartOutputFiles(const std::string& folder) { FolderIndex(folder); }
 
 void WriteFileSafely(const std::string& path, const char* data, std::size_t size) {
   std::size_t folder = FolderIndexOf(path);
   const Waiting& file = Enter(path, folder, NewTempName(folder));
-  int fd = CreateNew(file.temp, false);
+  int fd = OpenNew(file.temp, false);
   if (fd < 0) Fail("Could not create", path);
   bool written = WriteAll(fd, data, size);
   if (!CloseTemp(fd) || !written) Fail("Could not write", path);
@@ -362,7 +351,6 @@ void CommitWrittenFiles() {
     if (folder.in_batch && !FlushData(folder.fd)) Fail("Could not write", folder.name);
   }
   for (std::size_t i = 0; i < count; ++i) {
-    PrintHeldLines(i);
     if (const char* failure = MoveTemp(batch[i].temp, batch[i].path))
       Fail(failure, batch[i].path, i);
     batch_from = static_cast<std::sig_atomic_t>(i + 1);

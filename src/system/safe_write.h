@@ -26,7 +26,8 @@ namespace vulconv {
 void InstallSignalCleanup();
 
 /// Called once the output folder is made: opens it for the flushes and
-/// removes the temporary files that killed runs left there.
+/// removes the temporary files that killed runs left there, as the first
+/// file written into any other folder does there.
 void StartOutputFiles(const std::string& folder);
 
 /// Puts the size bytes at data under path, replacing what is there, when
@@ -71,9 +72,10 @@ void CloseStreamFile(StreamFile& file);
 /// Closes and removes a scratch file.
 void DiscardStreamFile(StreamFile& file);
 
-/// Ends the batch: flushes its files' data, renames them in order (printing
-/// the console lines held among them) and flushes their folder. A failed
-/// rename ends the run with -1 after "Could not create <path>\r\n" or
+/// Ends the batch: flushes its files' data, renames them in order, prints
+/// the console lines held meanwhile and flushes their folder. A failed
+/// rename ends the run with -1, after the held lines that came before its
+/// file, with "Could not create <path>\r\n" or
 /// "Could not write <path>\r\n", a failed flush after "Could not write
 /// <folder>\r\n" with the folder given to StartOutputFiles. Does nothing
 /// when the batch is empty. Output that does not go through PrintLine, and
