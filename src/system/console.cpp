@@ -20,7 +20,7 @@ void Put(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdou
 
 }  // namespace
 
-void PrintLine(std::string_view text) { PrintLine({}, text); }
+void PrintLine(std::string_view text) { PrintLine("", text); }
 
 void PrintLine(std::string_view prefix, std::string_view name) {
   if (waiting == 0) {
