@@ -1,28 +1,36 @@
 #!/usr/bin/env bash
 # End-to-end benchmark. Converts a generated scan folder with vulconv, with
-# the plain fprintf writer and with the write-only floor, interleaved, and
-# prints the medians, the ratios and the peak memory of each; checks that
-# vulconv's files equal the plain writer's but for exact halves; then
-# measures vulconv's peak memory at 1,000 and 100,000 records.
+# the plain fprintf writer, with the crash-safe floor and with the
+# write-only floor, interleaved, and prints the medians, the ratios and the
+# peak memory of each; checks that vulconv's files equal the plain writer's
+# but for exact halves; then measures vulconv's peak memory at 1,000 and
+# 100,000 records. vulconv and the floors run with a fresh output folder
+# and over an earlier run's files, in the work folder and, as root, on ext4
+# in a loop device.
 #
-#   bench/run.sh [--spectra N] [--runs N] [--no-memory] [--bin-dir DIR] [--work DIR]
+#   bench/run.sh [--spectra N] [--runs N] [--no-memory] [--no-ext4] [--bin-dir DIR]
+#                [--work DIR] [--image-dir DIR]
 #
 # Without --bin-dir it builds what it needs in build/bench (Release).
 # --work names the folder to work in (emptied first, removed at the end);
 # by default a new folder in /dev/shm, or in $TMPDIR or /tmp without it.
+# --image-dir holds the ext4 image while it runs (default: the build folder,
+# on the disk).
 set -euo pipefail
 export LC_ALL=C
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-spectra=2000 runs=5 memory=1 bin='' work=''
+spectra=2000 runs=5 memory=1 ext4=1 bin='' work='' image_dir=''
 while (($#)); do
   case $1 in
     --spectra) spectra=$2; shift 2 ;;
     --runs) runs=$2; shift 2 ;;
     --no-memory) memory=0; shift ;;
+    --no-ext4) ext4=0; shift ;;
     --bin-dir) bin=$2; shift 2 ;;
     --work) work=$2; shift 2 ;;
-    *) sed -n '8p' "$0" >&2; exit 2 ;;
+    --image-dir) image_dir=$2; shift 2 ;;
+    *) sed -n '11,12p' "$0" >&2; exit 2 ;;
   esac
 done
 
@@ -37,6 +45,7 @@ if [[ -z $bin ]]; then
   fi
 fi
 vulconv=$bin/vulconv tools=$bin/bench
+image_dir=${image_dir:-$bin}
 
 # A folder for a scan of n records: /dev/shm when it exists and has room
 # (the root file system reuses freed inodes lazily, which distorts timings).
@@ -55,8 +64,13 @@ if [[ -n $work ]]; then
 else
   work=$(new_work_folder "$spectra")
 fi
-folder=''
-trap 'rm -rf "$work" ${folder:+"$folder"}' EXIT
+folder='' mnt='' loop=''
+clean_up() {
+  if [[ -n $mnt ]]; then umount "$mnt" || true; fi
+  if [[ -n $loop ]]; then losetup -d "$loop" || true; fi
+  rm -rf "$work" ${folder:+"$folder"} "$image_dir/vulconv-bench-$$.img"
+}
+trap clean_up EXIT
 
 scan=$work/scan
 out=$scan/20240612_0930
@@ -66,16 +80,24 @@ echo "scan folder: $scan ($(stat -f -c %T "$work")), $spectra spectra + 4 x 10 c
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 
 declare -A command expected_status
-command[vulconv]="$vulconv $scan/SCAN_20240612_0930.bin"
-command[plain]="$tools/plain_writer $scan/SCAN_20240612_0930.bin"
-command[floor]="$tools/write_floor $work/floor.list"
-expected_status=([vulconv]=1 [plain]=1 [floor]=0)
+set_commands() {
+  command[vulconv]="$vulconv $scan/SCAN_20240612_0930.bin"
+  command[plain]="$tools/plain_writer $scan/SCAN_20240612_0930.bin"
+  command[safe]="$tools/write_floor --safe $1"
+  command[floor]="$tools/write_floor $1"
+}
+set_commands "$work/floor.list"
+expected_status=([vulconv]=1 [plain]=1 [safe]=0 [floor]=0)
 
-# Runs one program with no output folder left from before; sets wall, cpu
-# (seconds) and rss (peak, KiB).
-wall='' cpu='' rss=''
+# Runs one program, after the output folder is removed or, with over=1,
+# filled by an untimed vulconv run (the files a program replaces change
+# what it costs on ext4), and what was written before is flushed; sets
+# wall, cpu (seconds) and rss (peak, KiB).
+wall='' cpu='' rss='' over=0
 run() {
   rm -rf "$out"
+  if ((over)); then (cd "$scan" && "$vulconv" SCAN_20240612_0930.bin >/dev/null) || true; fi
+  sync -f "$scan"
   local line status
   # shellcheck disable=SC2086  # the commands hold no blanks but between words
   line=$("$tools/run_timed" "$work/$1.console" ${command[$1]})
@@ -96,23 +118,48 @@ mv "$out" "$work/plain.out"
 "$tools/compare_std" "$work/vulconv.out" "$work/plain.out"
 sizes() { (cd "$1" && find . -type f -printf '%s %f\n' | sort -k2); }
 { echo "$out"; sizes "$work/vulconv.out"; } >"$work/floor.list"
-run floor
-if ! cmp -s <(tail -n +2 "$work/floor.list") <(sizes "$out"); then
-  echo "the floor wrote other files than vulconv" >&2
-  exit 1
-fi
+for name in floor safe; do
+  run $name
+  if ! cmp -s <(tail -n +2 "$work/floor.list") <(sizes "$out"); then
+    echo "the $name floor wrote other files than vulconv" >&2
+    exit 1
+  fi
+done
 files=$(($(wc -l <"$work/floor.list") - 1))
 bytes=$(du -sb "$work/vulconv.out" | cut -f1)
 rm -rf "$work/vulconv.out" "$work/plain.out"
 
+# The settings: where the scan is (its output folder beside it) and whether
+# each run finds an earlier run's files there.
+settings=("$(stat -f -c %T "$work") fresh" "$(stat -f -c %T "$work") over")
+if ((ext4)) && [[ $(id -u) = 0 ]] && command -v mkfs.ext4 losetup >/dev/null; then
+  image=$image_dir/vulconv-bench-$$.img
+  truncate -s $((spectra * 80 + 262144))K "$image" && mkfs.ext4 -q -F "$image" &&
+    loop=$(losetup -f --show "$image") && mnt=$work/ext4 && mkdir "$mnt" && mount "$loop" "$mnt" ||
+    { echo "no ext4 image could be mounted" >&2; exit 1; }
+  settings+=("ext4 fresh" "ext4 over")
+fi
+
 declare -A walls cpus peaks
-for ((r = 1; r <= runs; ++r)); do
-  for name in vulconv plain floor; do
-    run "$name"
-    walls[$name]+="$wall " cpus[$name]+="$cpu " peaks[$name]+="$rss "
+for setting in "${settings[@]}"; do
+  if [[ $setting == ext4* && $scan != "$mnt"/* ]]; then
+    cp -r "$scan" "$mnt/scan"
+    scan=$mnt/scan out=$mnt/scan/20240612_0930
+    { echo "$out"; tail -n +2 "$work/floor.list"; } >"$mnt/floor.list"
+    set_commands "$mnt/floor.list"
+  fi
+  over=0
+  [[ $setting == *over ]] && over=1
+  programs=(vulconv safe floor)
+  [[ $setting == "${settings[0]}" ]] && programs+=(plain)
+  for ((r = 1; r <= runs; ++r)); do
+    for name in "${programs[@]}"; do
+      run "$name"
+      walls[$setting $name]+="$wall " cpus[$setting $name]+="$cpu " peaks[$setting $name]+="$rss "
+    done
   done
+  rm -rf "$out"
 done
-rm -rf "$out"
 
 # The middle value (the lower middle one of an even count), the largest.
 sorted() { tr ' ' '\n' <<<"$1" | grep . | sort -g; }
@@ -123,18 +170,27 @@ echo "load average after: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 echo "$files STD files, $bytes bytes; median of $runs interleaved runs after a warm-up"
 echo "(wall: elapsed time; cpu: user + system time, steadier when other work shares the cores)"
-printf '%-8s %9s %9s %13s   %s\n' program "wall s" "cpu s" "peak RSS KiB" "wall s of each run"
-for name in vulconv plain floor; do
-  printf '%-8s %9s %9s %13s   %s\n' "$name" "$(median "${walls[$name]}")" \
-    "$(median "${cpus[$name]}")" "$(largest "${peaks[$name]}")" "${walls[$name]}"
-done
+echo "safe: the crash-safe floor; floor: the write-only floor"
 ratio() {
   awk -v a="$(median "$1")" -v b="$(median "$2")" -v f="$3" 'BEGIN { printf f, a / b }'
 }
-printf 'vulconv / plain  wall %s  cpu %s\n' "$(ratio "${walls[vulconv]}" "${walls[plain]}" %.3f)" \
-  "$(ratio "${cpus[vulconv]}" "${cpus[plain]}" %.3f)"
-printf 'vulconv / floor  wall %s  cpu %s\n' "$(ratio "${walls[vulconv]}" "${walls[floor]}" %.2f)" \
-  "$(ratio "${cpus[vulconv]}" "${cpus[floor]}" %.2f)"
+for setting in "${settings[@]}"; do
+  echo
+  printf '%-20s %9s %9s %13s   %s\n' "$setting" "wall s" "cpu s" "peak RSS KiB" \
+    "wall s of each run"
+  for name in vulconv safe floor plain; do
+    [[ -n ${walls[$setting $name]:-} ]] || continue
+    printf '  %-18s %9s %9s %13s   %s\n' "$name" "$(median "${walls[$setting $name]}")" \
+      "$(median "${cpus[$setting $name]}")" "$(largest "${peaks[$setting $name]}")" \
+      "${walls[$setting $name]}"
+  done
+  for name in safe floor plain; do
+    [[ -n ${walls[$setting $name]:-} ]] || continue
+    printf '  vulconv / %-7s  wall %s  cpu %s\n' "$name" \
+      "$(ratio "${walls[$setting vulconv]}" "${walls[$setting $name]}" %.2f)" \
+      "$(ratio "${cpus[$setting vulconv]}" "${cpus[$setting $name]}" %.2f)"
+  done
+done
 
 if ((memory)); then
   echo

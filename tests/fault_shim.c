@@ -1,10 +1,10 @@
 // LD_PRELOAD shim that fails one kind of file call from its Nth use on, as a
 // full disk, a failing device or a signal would. VULCONV_FAULT="CALL N WHAT
 // [once]": CALL is create (an open with O_CREAT), write, close (descriptors
-// above 2), rename, syncfs, or all (from the Nth write on, every one of
-// them and unlink fail: a pulled stick); WHAT is an errno name, returned by
-// that call and, unless "once", by every later one, or a signal name raised
-// at that call.
+// above 2), rename, syncfs, fsync, unlink, or all (from the Nth write on,
+// every one of them fails: a pulled stick); WHAT is an errno name, returned
+// by that call and, unless "once", by every later one, or a signal name
+// raised at that call.
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -70,4 +70,5 @@ int rename(const char* from, const char* to) {
   return Fails("rename") ? -1 : REAL(rename)(from, to);
 }
 int syncfs(int fd) { return Fails("syncfs") ? -1 : REAL(syncfs)(fd); }
+int fsync(int fd) { return Fails("fsync") ? -1 : REAL(fsync)(fd); }
 int unlink(const char* path) { return Fails("unlink") ? -1 : REAL(unlink)(path); }

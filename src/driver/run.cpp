@@ -42,6 +42,7 @@ void Convert(ConversionContext& ctx) {
   ctx.scan_text = OpenScanTextFile(ctx.scan_file_name);
   ctx.structure = DetectFileStructure(ctx.scan_file_name);
   ctx.output = MakeOutputFolder(ctx.scan_file_name, ctx.structure, ctx.scan_text);
+  StartOutputFiles(ctx.output.folder);
   RunOutputs outputs;
   outputs.plan = {ctx.scan_file_name, ctx.structure,          ctx.output,
                   ctx.params.exposure_time, ctx.params.coadded_scans, ctx.choice};

@@ -7,6 +7,7 @@
 #include "input/file_names.h"
 #include "output/record_pipeline.h"
 #include "system/console.h"
+#include "system/safe_write.h"
 
 namespace vulconv {
 

@@ -1,16 +1,18 @@
 #include "system/safe_write.h"
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
-#include <string_view>
+#include <vector>
 
+#include "system/console.h"
 #include "system/exit_status.h"
 #include "system/platform.h"
+#include "system/temporaries.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-#include <process.h>
 #include <sys/stat.h>
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
@@ -23,81 +25,49 @@ namespace vulconv {
 
 namespace {
 
-// The temporary file: one name per folder and process (".vulconv-<pid>.tmp"),
-// short whatever the STD name, never taken for an STD file, and not shared
-// by two runs writing into one folder. A signal handler reads it, so it is
-// changed only while temp_live is 0.
-std::string temp_path;
-std::string temp_folder;
-volatile std::sig_atomic_t temp_live = 0;
-bool wrote_any = false;
+// A batch ends after this many files or bytes: a killed run leaves no more
+// temporaries than that, and the flushes stay few.
+constexpr std::size_t kBatchFiles = 512;
+constexpr std::int64_t kBatchBytes = std::int64_t{32} << 20;
 
-// The temporaries of stream files, in fixed slots that the signal handler
-// reads: a slot's name changes only while it is not live.
+// The folders files go to, each open for the flushes. The first is the
+// output folder.
+struct Folder {
+  std::string name;  // ends with a separator, or is empty
+  int fd = -1;
+  bool in_batch = false;
+};
+std::vector<Folder> folders;
+
+// A file of the batch, written and closed under its temporary. The signal
+// handler removes the temporaries of batch[batch_from, batch_to), so an
+// entry is changed only outside that range.
+struct Waiting {
+  std::string temp;
+  std::string path;
+  std::size_t folder = 0;
+};
+Waiting batch[kBatchFiles];
+volatile std::sig_atomic_t batch_from = 0;
+volatile std::sig_atomic_t batch_to = 0;
+std::int64_t batch_bytes = 0;
+
+// The temporaries of open stream files, in fixed slots that the signal
+// handler reads: a slot's name changes only while it is not live.
 constexpr int kStreamSlots = 8;
 std::string stream_temp[kStreamSlots];
 volatile std::sig_atomic_t stream_live[kStreamSlots] = {};
-int folder_fd = -1;  // the first file's folder, open until the flush
 
-void SetTempPath(const std::string& path) {
-  std::size_t end = path.size();
-  while (end > 0 && !IsFolderSeparator(path[end - 1])) --end;
-  std::string_view folder(path.data(), end);
-  if (!temp_path.empty() && folder == temp_folder) return;
-  temp_folder = folder;
-#ifdef _WIN32
-  int pid = _getpid();
-#else
-  long pid = static_cast<long>(getpid());
-#endif
-  temp_path = temp_folder + ".vulconv-" + std::to_string(pid) + ".tmp";
-}
-
-// Async-signal-safe: one unlink of a name that does not change meanwhile.
-void RemoveTemp() {
-#ifdef _WIN32
-  _unlink(temp_path.c_str());
-#else
-  unlink(temp_path.c_str());
-#endif
-}
-
-void RemoveStreamTemps() {
-  for (int i = 0; i < kStreamSlots; ++i) {
-    if (!stream_live[i]) continue;
-#ifdef _WIN32
-    _unlink(stream_temp[i].c_str());
-#else
-    unlink(stream_temp[i].c_str());
-#endif
-  }
-}
-
-void CleanUpAndRaise(int sig) {
-  if (temp_live) RemoveTemp();
-  RemoveStreamTemps();
-  std::signal(sig, SIG_DFL);
-  std::raise(sig);
-}
-
-[[noreturn]] void Fail(const char* what, const std::string& path) {
-  RemoveTemp();
-  temp_live = 0;
-  RemoveStreamTemps();
-  EndRunOnFile(what, path);
-}
+std::uint64_t temps_made = 0;
 
 #ifdef _WIN32
 
-int CreateTemp() {
-  int flags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY;
-  int fd = _open(temp_path.c_str(), flags, _S_IREAD | _S_IWRITE);
-  if (fd < 0 && errno == EEXIST) {  // left by a killed run that had our id
-    RemoveTemp();
-    fd = _open(temp_path.c_str(), flags, _S_IREAD | _S_IWRITE);
-  }
-  return fd;
+int OpenNew(const std::string& name, bool readable) {
+  int access = readable ? _O_RDWR : _O_WRONLY;
+  return _open(name.c_str(), access | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
+
+void Unlink(const std::string& name) { _unlink(name.c_str()); }
 
 bool WriteAll(int fd, const char* p, std::size_t size) {
   while (size > 0) {
@@ -111,7 +81,8 @@ bool WriteAll(int fd, const char* p, std::size_t size) {
 }
 
 // Windows has no barrier for a whole volume that a user may call, so each
-// file is flushed before it is moved, and the move waits for the disk.
+// file's data are flushed as it is closed, before its batch is renamed, and
+// each move waits for the disk.
 bool CloseTemp(int fd) {
   bool flushed = _commit(fd) == 0;
   return _close(fd) == 0 && flushed;
@@ -125,10 +96,6 @@ const char* MoveTemp(const std::string& temp, const std::string& path) {
                                                                       : "Could not create";
 }
 
-int CreateNew(const std::string& name) {
-  return _open(name.c_str(), _O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-}
-
 bool WriteAt(int fd, std::int64_t offset, const char* p, std::size_t size) {
   return _lseeki64(fd, offset, SEEK_SET) == offset && WriteAll(fd, p, size);
 }
@@ -140,19 +107,17 @@ std::size_t ReadAt(int fd, std::int64_t offset, char* out, std::size_t size) {
 }
 
 int OpenFolder(const std::string&) { return 0; }
+bool FlushData(int) { return true; }
 bool FlushFolder(int) { return true; }
 
 #else
 
-int CreateTemp() {
-  int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
-  int fd = open(temp_path.c_str(), flags, 0666);
-  if (fd < 0 && errno == EEXIST) {  // left by a killed run that had our id
-    RemoveTemp();
-    fd = open(temp_path.c_str(), flags, 0666);
-  }
-  return fd;
+int OpenNew(const std::string& name, bool readable) {
+  int access = readable ? O_RDWR : O_WRONLY;
+  return open(name.c_str(), access | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
 }
+
+void Unlink(const std::string& name) { unlink(name.c_str()); }
 
 bool WriteAll(int fd, const char* p, std::size_t size) {
   while (size > 0) {
@@ -176,10 +141,6 @@ const char* MoveTemp(const std::string& temp, const std::string& path) {
                                                             : "Could not create";
 }
 
-int CreateNew(const std::string& name) {
-  return open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-}
-
 bool WriteAt(int fd, std::int64_t offset, const char* p, std::size_t size) {
   while (size > 0) {
     ssize_t put = pwrite(fd, p, size, offset);
@@ -198,33 +159,94 @@ std::size_t ReadAt(int fd, std::int64_t offset, char* out, std::size_t size) {
 }
 
 // syncfs reports the write-back errors of the whole file system that came
-// after the descriptor was opened, so the folder is opened before the first
+// after the descriptor was opened, so a folder is opened before its first
 // file is written: the kernel may refuse data long after write() returned.
 int OpenFolder(const std::string& folder) {
   return open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
 }
 
-bool FlushFolder(int fd) {
-  if (fd < 0) return false;
+// One barrier for all the batch's data, where fsync of each file would wait
+// for the journal once a file.
+bool FlushData(int fd) {
 #ifdef __linux__
-  bool synced = syncfs(fd) == 0;
+  return fd >= 0 && syncfs(fd) == 0;
 #else
   sync();
-  bool synced = true;
+  return fd >= 0;
 #endif
-  return close(fd) == 0 && synced;
 }
 
+bool FlushFolder(int fd) { return fd >= 0 && fsync(fd) == 0; }
+
 #endif
+
+// Async-signal-safe: unlinks of names that do not change meanwhile.
+void RemoveTemps() {
+  for (std::sig_atomic_t i = batch_from; i < batch_to; ++i) Unlink(batch[i].temp);
+  for (int i = 0; i < kStreamSlots; ++i) {
+    if (stream_live[i]) Unlink(stream_temp[i]);
+  }
+}
+
+void CleanUpAndRaise(int sig) {
+  RemoveTemps();
+  std::signal(sig, SIG_DFL);
+  std::raise(sig);
+}
+
+// Prints the console lines held before waiting file `before` (all of them
+// by default), removes every temporary and ends the run with "<what> <name>".
+[[noreturn]] void Fail(const char* what, const std::string& name,
+                       std::size_t before = std::size_t(-1)) {
+  PrintHeldLines(before);  // the lines after it never show
+  RemoveTemps();
+  EndRunOnFile(what, name);
+}
+
+// The index of a folder. When first seen it is opened, and the temporaries
+// of killed runs are removed from it (those with this process's id too, so
+// that none is in the way).
+std::size_t FolderIndex(std::string_view name) {
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    if (folders[i].name == name) return i;
+  }
+  folders.push_back({std::string(name), OpenFolder(std::string(name)), false});
+  RemoveDeadRunsTemporaries(folders.back().name);
+  return folders.size() - 1;
+}
+
+std::size_t FolderIndexOf(const std::string& path) {
+  std::size_t end = path.size();
+  while (end > 0 && !IsFolderSeparator(path[end - 1])) --end;
+  return FolderIndex(std::string_view(path.data(), end));
+}
+
+std::string NewTempName(std::size_t folder) {
+  return TemporaryName(folders[folder].name, temps_made++);
+}
+
+// Makes the batch's next entry live: from here on a signal removes it.
+Waiting& Enter(const std::string& path, std::size_t folder, std::string temp) {
+  Waiting& file = batch[batch_to];
+  file.temp = std::move(temp);
+  file.path = path;
+  file.folder = folder;
+  std::atomic_signal_fence(std::memory_order_seq_cst);
+  batch_to = batch_to + 1;
+  return file;
+}
+
+// Counts a closed file into the batch, and ends the batch when it is full.
+void Entered(const Waiting& file, std::int64_t size) {
+  folders[file.folder].in_batch = true;
+  batch_bytes += size;
+  HoldLinesBehind(static_cast<std::size_t>(batch_to));
+  if (static_cast<std::size_t>(batch_to) == kBatchFiles || batch_bytes >= kBatchBytes)
+    CommitWrittenFiles();
+}
 
 // Stream files are written in pieces of this size.
 constexpr std::size_t kStreamChunk = 1 << 16;
-
-std::string FolderOf(const std::string& path) {
-  std::size_t end = path.size();
-  while (end > 0 && !IsFolderSeparator(path[end - 1])) --end;
-  return path.substr(0, end);
-}
 
 StreamFile OpenStream(const std::string& path, bool scratch) {
   StreamFile file;
@@ -232,30 +254,12 @@ StreamFile OpenStream(const std::string& path, bool scratch) {
   file.scratch = scratch;
   for (int i = 0; i < kStreamSlots && file.slot < 0; ++i)
     if (!stream_live[i]) file.slot = i;
-  if (file.slot < 0) EndRunOnFile("Could not create", path);
-#ifdef _WIN32
-  int pid = _getpid();
-#else
-  long pid = static_cast<long>(getpid());
-#endif
-  std::string& temp = stream_temp[file.slot];
-  temp = FolderOf(path) + ".vulconv-" + std::to_string(pid) + "-" + std::to_string(file.slot) +
-         ".tmp";
-  if (!wrote_any && folder_fd < 0) folder_fd = OpenFolder(FolderOf(path));
+  if (file.slot < 0) Fail("Could not create", path);
+  stream_temp[file.slot] = NewTempName(FolderIndexOf(path));
+  std::atomic_signal_fence(std::memory_order_seq_cst);
   stream_live[file.slot] = 1;
-  file.fd = CreateNew(temp);
-  if (file.fd < 0 && errno == EEXIST) {  // left by a killed run that had our id
-#ifdef _WIN32
-    _unlink(temp.c_str());
-#else
-    unlink(temp.c_str());
-#endif
-    file.fd = CreateNew(temp);
-  }
-  if (file.fd < 0) {
-    stream_live[file.slot] = 0;
-    EndRunOnFile("Could not create", path);
-  }
+  file.fd = OpenNew(stream_temp[file.slot], true);
+  if (file.fd < 0) Fail("Could not create", path);
   return file;
 }
 
@@ -286,7 +290,8 @@ void AppendStreamFile(StreamFile& file, std::string_view text) {
 
 void OverwriteStreamFile(StreamFile& file, std::int64_t offset, std::string_view text) {
   WriteBuffered(file);
-  if (!WriteAt(file.fd, offset, text.data(), text.size())) Fail("Could not write", file.path);
+  if (!WriteAt(file.fd, offset, text.data(), text.size()))
+    Fail("Could not write", file.path);
 }
 
 std::size_t ReadStreamFile(StreamFile& file, std::int64_t offset, char* out, std::size_t size) {
@@ -297,19 +302,18 @@ std::size_t ReadStreamFile(StreamFile& file, std::int64_t offset, char* out, std
 void CloseStreamFile(StreamFile& file) {
   WriteBuffered(file);
   if (!CloseTemp(file.fd)) Fail("Could not write", file.path);
-  if (const char* failure = MoveTemp(stream_temp[file.slot], file.path)) Fail(failure, file.path);
+  const Waiting& entry = Enter(file.path, FolderIndexOf(file.path), stream_temp[file.slot]);
   ForgetStream(file);
-  wrote_any = true;
+  Entered(entry, file.size);
 }
 
 void DiscardStreamFile(StreamFile& file) {
 #ifdef _WIN32
   _close(file.fd);
-  _unlink(stream_temp[file.slot].c_str());
 #else
   close(file.fd);
-  unlink(stream_temp[file.slot].c_str());
 #endif
+  Unlink(stream_temp[file.slot]);
   ForgetStream(file);
 }
 
@@ -328,26 +332,40 @@ void InstallSignalCleanup() {
 #endif
 }
 
+void StartOutputFiles(const std::string& folder) { FolderIndex(folder); }
+
 void WriteFileSafely(const std::string& path, const char* data, std::size_t size) {
-  SetTempPath(path);
-  if (!wrote_any && folder_fd < 0) folder_fd = OpenFolder(temp_folder);
-  temp_live = 1;
-  int fd = CreateTemp();
-  if (fd < 0) {
-    temp_live = 0;
-    EndRunOnFile("Could not create", path);
-  }
+  std::size_t folder = FolderIndexOf(path);
+  const Waiting& file = Enter(path, folder, NewTempName(folder));
+  int fd = OpenNew(file.temp, false);
+  if (fd < 0) Fail("Could not create", path);
   bool written = WriteAll(fd, data, size);
   if (!CloseTemp(fd) || !written) Fail("Could not write", path);
-  if (const char* failure = MoveTemp(temp_path, path)) Fail(failure, path);
-  temp_live = 0;
-  wrote_any = true;
+  Entered(file, static_cast<std::int64_t>(size));
 }
 
-void CommitWrittenFiles() {}
-
-void FlushWrittenFiles(const std::string& folder) {
-  if (wrote_any && !FlushFolder(folder_fd)) EndRunOnFile("Could not write", folder);
+void CommitWrittenFiles() {
+  const auto count = static_cast<std::size_t>(batch_to);
+  if (count == 0) return;
+  for (const Folder& folder : folders) {
+    if (folder.in_batch && !FlushData(folder.fd)) Fail("Could not write", folder.name);
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    if (const char* failure = MoveTemp(batch[i].temp, batch[i].path))
+      Fail(failure, batch[i].path, i);
+    batch_from = static_cast<std::sig_atomic_t>(i + 1);
+  }
+  batch_to = 0;
+  batch_from = 0;
+  batch_bytes = 0;
+  PrintHeldLines(count);
+  HoldLinesBehind(0);
+  for (Folder& folder : folders) {
+    if (folder.in_batch && !FlushFolder(folder.fd)) Fail("Could not write", folder.name);
+    folder.in_batch = false;
+  }
 }
+
+void FlushWrittenFiles(const std::string&) { CommitWrittenFiles(); }
 
 }  // namespace vulconv

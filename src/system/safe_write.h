@@ -1,12 +1,15 @@
-// Output files that appear whole or not at all, and a run that reports
-// success only once its files have reached the device.
+// Output files that appear whole or not at all, whatever stops the run:
+// a failure, a signal, a kill or a power cut.
 //
-// Each file is written under a temporary name in its own folder and then
-// renamed over its name in one step, so a reader, a killed run or a failing
-// device never leaves a half-written file under that name, and a file of an
-// earlier run stays whole until the new one takes its place. A name that is
-// a hard link or a symbolic link gets a new file; what it linked to keeps
-// its bytes.
+// Each file is written under a temporary name in its own folder. The files
+// go in batches: once a batch is written, its data are flushed to the
+// device, then each file is renamed over its name in one step, in the
+// order they were written, then the folder is flushed. So a name never
+// holds a file whose bytes are not on the device: it holds the earlier
+// file, the new one, or nothing. A name that is a hard link or a symbolic
+// link gets a new file; what it linked to keeps its bytes. A failure before
+// a batch's renames leaves every name of that batch as it was, and no
+// temporary stays after any failure or signal the program sees.
 #ifndef VULCONV_SYSTEM_SAFE_WRITE_H_
 #define VULCONV_SYSTEM_SAFE_WRITE_H_
 
@@ -19,21 +22,27 @@ namespace vulconv {
 
 /// Ignores SIGXFSZ, so that a file-size limit fails a write instead of
 /// killing the process, and has SIGINT, SIGTERM and SIGHUP remove the
-/// temporary file before they end the process as they would have.
+/// temporary files before they end the process as they would have.
 void InstallSignalCleanup();
 
-/// Puts the size bytes at data under path, replacing what is there. Ends
-/// the run with -1 after "Could not create <path>\r\n" or "Could not write
-/// <path>\r\n"; path is then as it was and no temporary file is left.
+/// Called once the output folder is made: opens it for the flushes and
+/// removes the temporary files that killed runs left there, as the first
+/// file written into any other folder does there.
+void StartOutputFiles(const std::string& folder);
+
+/// Puts the size bytes at data under path, replacing what is there, when
+/// its batch is committed. Ends the run with -1 after "Could not create
+/// <path>\r\n" or "Could not write <path>\r\n"; the names of the batch are
+/// then as they were and no temporary file is left.
 void WriteFileSafely(const std::string& path, const char* data, std::size_t size);
 
-/// A file written piece by piece under a temporary name, which takes its
-/// name whole when closed, as WriteFileSafely's files do. Appended bytes
-/// are buffered; offsets count every byte appended so far.
+/// A file written piece by piece under a temporary name, which joins the
+/// batch when closed and takes its name with it, as WriteFileSafely's files
+/// do. Appended bytes are buffered; offsets count every byte appended so far.
 struct StreamFile {
   std::string path;       // the name it takes, or the file a scratch file serves
   bool scratch = false;   // read back and discarded, never named
-  int slot = -1;          // among the run's live temporaries
+  int slot = -1;          // among the run's open temporaries
   int fd = -1;
   std::int64_t size = 0;  // bytes appended, written or buffered
   std::string buffer;     // appended bytes not written yet
@@ -57,19 +66,25 @@ void OverwriteStreamFile(StreamFile& file, std::int64_t offset, std::string_view
 /// Reads up to size bytes at offset of what was appended; returns the count.
 std::size_t ReadStreamFile(StreamFile& file, std::int64_t offset, char* out, std::size_t size);
 
-/// Writes what is buffered, closes the file and puts it under its name.
+/// Writes what is buffered, closes the file and adds it to the batch.
 void CloseStreamFile(StreamFile& file);
 
 /// Closes and removes a scratch file.
 void DiscardStreamFile(StreamFile& file);
 
-/// Ends the current batch of files: they take their names.
+/// Ends the batch: flushes its files' data, renames them in order, prints
+/// the console lines held meanwhile and flushes their folder. A failed
+/// rename ends the run with -1, after the held lines that came before its
+/// file, with "Could not create <path>\r\n" or
+/// "Could not write <path>\r\n", a failed flush after "Could not write
+/// <folder>\r\n" with the folder given to StartOutputFiles. Does nothing
+/// when the batch is empty. Output that does not go through PrintLine, and
+/// failures that end the run elsewhere, come after it, or they would come
+/// before the lines still held.
 void CommitWrittenFiles();
 
-/// Flushes the files WriteFileSafely wrote to the device of folder, with one
-/// barrier for them all, and checks that it worked; ends the run with -1
-/// after "Could not write <folder>\r\n" when it did not. Does nothing when
-/// no file was written.
+/// Commits the last batch, so that a completed run is reported only once
+/// its files are on the device. folder is the output folder.
 void FlushWrittenFiles(const std::string& folder);
 
 }  // namespace vulconv

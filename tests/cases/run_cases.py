@@ -165,7 +165,7 @@ def std_view(data):
 def describe(top, rel, mark):
     path = os.path.join(top, rel)
     st = os.lstat(path)
-    name = '%s %s' % (mark, re.sub(r'\.vulconv-\d+\.tmp', '.vulconv-PID.tmp', escape(rel)))
+    name = '%s %s' % (mark, re.sub(r'\.vulconv-\d+-', '.vulconv-PID-', escape(rel)))
     if stat.S_ISDIR(st.st_mode):
         return [name + '/']
     if stat.S_ISLNK(st.st_mode):
