@@ -25,8 +25,12 @@ void AddToMean(SpectrumMean& mean, const float* pixels) {
 void StartPicture(PictureState& p, std::int64_t announced_scan_count) {
   p = PictureState{};
   p.announced = std::max<std::int64_t>(announced_scan_count, 0);
-  p.kept.assign(static_cast<std::size_t>(kMaxSpectraDrawn) * kPixelCount, 0.0f);
-  p.kept_records.reserve(kMaxSpectraDrawn);
+  // Spectra drawn one by one are kept only when few are to come: a long
+  // scan would keep them for nothing.
+  if (p.announced <= kMaxSpectraDrawn) {
+    p.kept.assign(static_cast<std::size_t>(p.announced) * kPixelCount, 0.0f);
+    p.kept_records.reserve(static_cast<std::size_t>(p.announced));
+  }
   p.lowest.assign(kPixelCount, NAN);
   p.highest.assign(kPixelCount, NAN);
   p.median.assign(kPixelCount, MedianEstimate{});
@@ -56,7 +60,7 @@ void AddPictureSpectrum(PictureState& p, StdKind kind, std::int64_t record, cons
     AddToMedian(p.median[i], value);
   }
   constexpr std::size_t kBytes = sizeof(float) * kPixelCount;
-  if (p.kept_records.size() < static_cast<std::size_t>(kMaxSpectraDrawn)) {
+  if (p.kept_records.size() < p.kept.size() / kPixelCount) {
     std::memcpy(p.kept.data() + p.kept_records.size() * kPixelCount, pixels, kBytes);
     p.kept_records.push_back(record);
   }

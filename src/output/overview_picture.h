@@ -31,7 +31,7 @@ struct PictureState {
   std::int64_t announced = 0;      // scan spectra the run expects
   std::int64_t scan_count = 0;     // scan spectra added
   std::int64_t nonfinite = 0;      // their values that are not finite
-  std::vector<float> kept;         // the first kMaxSpectraDrawn scan spectra
+  std::vector<float> kept;         // each scan spectrum, when no more than kMaxSpectraDrawn are announced
   std::vector<std::int64_t> kept_records;
   std::vector<float> lowest, highest;  // at each pixel, NaN until a finite value
   std::vector<MedianEstimate> median;

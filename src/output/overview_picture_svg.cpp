@@ -283,7 +283,7 @@ void AppendPictureSvg(std::string& out, const PictureState& p, std::string_view 
   AppendAxes(out, area);
   int legend = 0;
   std::string about = "no scan spectra";  // what the picture shows of them
-  if (p.scan_count > kMaxSpectraDrawn) {
+  if (p.scan_count > static_cast<std::int64_t>(p.kept_records.size())) {
     about = DrawSummary(out, p, area, low.data(), high.data(), legend);
   } else if (p.scan_count > 0) {
     about = DrawEach(out, p, area, legend);

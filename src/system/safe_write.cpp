@@ -245,8 +245,9 @@ void Entered(const Waiting& file, std::int64_t size) {
     CommitWrittenFiles();
 }
 
-// Stream files are written in pieces of this size.
-constexpr std::size_t kStreamChunk = 1 << 16;
+// Stream files are written in pieces of this size; larger pieces as they
+// come.
+constexpr std::size_t kStreamChunk = 1 << 14;
 
 StreamFile OpenStream(const std::string& path, bool scratch) {
   StreamFile file;
@@ -283,9 +284,15 @@ StreamFile OpenStreamFile(const std::string& path) { return OpenStream(path, fal
 StreamFile OpenScratchFile(const std::string& path) { return OpenStream(path, true); }
 
 void AppendStreamFile(StreamFile& file, std::string_view text) {
-  file.buffer.append(text);
+  if (file.buffer.size() + text.size() > kStreamChunk) WriteBuffered(file);
+  if (text.size() >= kStreamChunk) {
+    // Copying a piece this large into the buffer would only cost memory.
+    if (!WriteAt(file.fd, file.size, text.data(), text.size())) Fail("Could not write", file.path);
+  } else {
+    if (file.buffer.capacity() < kStreamChunk) file.buffer.reserve(kStreamChunk);
+    file.buffer.append(text);
+  }
   file.size += static_cast<std::int64_t>(text.size());
-  if (file.buffer.size() >= kStreamChunk) WriteBuffered(file);
 }
 
 void OverwriteStreamFile(StreamFile& file, std::int64_t offset, std::string_view text) {
