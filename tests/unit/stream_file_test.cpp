@@ -35,12 +35,13 @@ TEST(StreamFile, TakesItsNameWholeWithTheBatch) {
   EXPECT_EQ(std::string(got, 4), "3456");
   EXPECT_EQ(ReadStreamFile(file, 100003, got, 8), 6u);
   EXPECT_EQ(std::string(got, 6), "xxTAIL");
+  AppendStreamFile(file, "!");  // buffered until closed
   DiscardStreamFile(scratch);
   CloseStreamFile(file);
   EXPECT_FALSE(fs::exists(name));
   CommitWrittenFiles();
   std::ifstream in(name, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "HEAD " + big + "TAIL");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "HEAD " + big + "TAIL!");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
   fs::remove_all(dir);
 }
