@@ -225,4 +225,10 @@ std::string DoubleText(double value) {
   return std::string(buffer, WriteDoubleText(value, buffer));
 }
 
+std::string AngleText(double degrees) {
+  long long units = std::llround(degrees * 10000);
+  std::string fraction = std::to_string(units % 10000);
+  return std::to_string(units / 10000) + "." + std::string(4 - fraction.size(), '0') + fraction;
+}
+
 }  // namespace vulconv

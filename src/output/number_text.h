@@ -27,6 +27,10 @@ char* WriteDoubleText(double value, char* out);
 /// WriteDoubleText as a string.
 std::string DoubleText(double value);
 
+/// An angle from 0 to 360 to a ten-thousandth of a degree, well below the
+/// error of any angle the program computes.
+std::string AngleText(double degrees);
+
 }  // namespace vulconv
 
 #endif  // VULCONV_OUTPUT_NUMBER_TEXT_H_

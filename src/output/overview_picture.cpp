@@ -34,6 +34,7 @@ void StartPicture(PictureState& p, std::int64_t announced_scan_count) {
   p.lowest.assign(kPixelCount, NAN);
   p.highest.assign(kPixelCount, NAN);
   p.median.assign(kPixelCount, MedianEstimate{});
+  p.median_step = std::max<std::int64_t>(p.announced / kMedianSpectra, 1);
   std::int64_t last = std::max<std::int64_t>(p.announced - 1, 0);
   for (int j = 0; j < kChosenSpectra; ++j) p.chosen_ordinal[j] = last * j / (kChosenSpectra - 1);
   p.chosen.assign(static_cast<std::size_t>(kChosenSpectra) * kPixelCount, 0.0f);
@@ -49,6 +50,8 @@ void AddPictureSpectrum(PictureState& p, StdKind kind, std::int64_t record, cons
   if (kind == StdKind::Dark) AddToMean(p.dark, pixels);
   if (kind != StdKind::Scan) return;
   std::int64_t ordinal = p.scan_count++;
+  bool to_median = ordinal % p.median_step == 0;
+  p.median_count += to_median;
   for (int i = 0; i < kPixelCount; ++i) {
     float value = pixels[i];
     if (!std::isfinite(value)) {
@@ -57,7 +60,7 @@ void AddPictureSpectrum(PictureState& p, StdKind kind, std::int64_t record, cons
     }
     if (!(value >= p.lowest[i])) p.lowest[i] = value;  // NaN compares false
     if (!(value <= p.highest[i])) p.highest[i] = value;
-    AddToMedian(p.median[i], value);
+    if (to_median) AddToMedian(p.median[i], value);
   }
   constexpr std::size_t kBytes = sizeof(float) * kPixelCount;
   if (p.kept_records.size() < p.kept.size() / kPixelCount) {

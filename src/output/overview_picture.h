@@ -19,6 +19,10 @@ namespace vulconv {
 
 inline constexpr std::int64_t kMaxSpectraDrawn = 50;
 inline constexpr int kChosenSpectra = 5;
+/// The median at each pixel is estimated from about this many scan spectra
+/// taken evenly, at most: its cost per spectrum would otherwise be most of
+/// a run's.
+inline constexpr std::int64_t kMedianSpectra = 256;
 
 /// The mean at each pixel of the spectra of one kind, over finite values.
 struct SpectrumMean {
@@ -35,6 +39,8 @@ struct PictureState {
   std::vector<std::int64_t> kept_records;
   std::vector<float> lowest, highest;  // at each pixel, NaN until a finite value
   std::vector<MedianEstimate> median;
+  std::int64_t median_step = 1;   // every median_step-th scan spectrum goes into it
+  std::int64_t median_count = 0;  // spectra that went into it
   std::int64_t chosen_ordinal[kChosenSpectra] = {};  // which scan spectra to keep
   int chosen_count = 0;                              // kept so far
   std::vector<float> chosen;

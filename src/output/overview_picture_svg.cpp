@@ -234,8 +234,12 @@ std::string DrawSummary(std::string& out, const PictureState& p, const PlotArea&
   const float* chosen[kChosenSpectra + 1];
   std::int64_t record[kChosenSpectra + 1];
   int drawn = DrawnChosen(p, chosen, record);
-  std::string about = std::to_string(p.scan_count) +
-      " scan spectra: their range and median (P-square estimate) at each pixel, and records";
+  std::string about = std::to_string(p.scan_count) + " scan spectra: their range and median " +
+                      (p.median_count < p.scan_count
+                           ? "(P-square estimate from " + std::to_string(p.median_count) +
+                                 " taken evenly)"
+                           : std::string("(P-square estimate)")) +
+                      " at each pixel, and records";
   std::vector<double> values(kPixelCount);
   for (int k = 0; k < drawn; ++k) {
     FloatValues(chosen[k], values.data());

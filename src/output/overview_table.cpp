@@ -88,7 +88,7 @@ void AppendTableRow(std::string& out, const OverviewRow& row) {
   out += ',';
   AppendInteger(out, row.scans);
   out += ',';
-  if (row.has_solar) AppendDoubleText(out, row.solar_zenith);
+  if (row.has_solar) out += AngleText(row.solar_zenith);
   out += ',';
   if (row.stats.any_finite) AppendFloatText(out, row.stats.minimum);
   out += ',';

@@ -1,7 +1,6 @@
 #include "output/qdoas_file.h"
 
 #include <charconv>
-#include <cmath>
 
 #include "output/number_text.h"
 
@@ -25,15 +24,6 @@ void AppendPadded(std::string& out, int value, int width) {
 void AppendDouble(std::string& out, double value) {
   char text[kMaxDoubleText];
   out.append(text, WriteDoubleText(value, text));
-}
-
-// Angles, within 0 and 360, to a ten-thousandth of a degree: well below
-// their error.
-void AppendAngle(std::string& out, double value) {
-  long long units = std::llround(value * 10000);
-  AppendInt(out, units / 10000);
-  out += '.';
-  AppendPadded(out, static_cast<int>(units % 10000), 4);
 }
 
 // The parameter file gives milliseconds; QDOAS reads seconds as they stand.
@@ -114,10 +104,10 @@ void AppendQdoasRecord(std::string& out, const StdSpectrumInfo& info, bool has_p
   }
   if (facts.has_solar) {
     out += "Solar Zenith Angle (deg) = ";
-    AppendAngle(out, facts.solar.zenith);
+    out += AngleText(facts.solar.zenith);
     out += "\r\nSolar Azimuth Angle (deg) = ";
     // Just below 360 would round to 360, which is North, 0.
-    AppendAngle(out, facts.solar.azimuth >= 359.99995 ? 0.0 : facts.solar.azimuth);
+    out += AngleText(facts.solar.azimuth >= 359.99995 ? 0.0 : facts.solar.azimuth);
     out += "\r\n";
   }
   if (non_finite) {

@@ -10,14 +10,14 @@ namespace vulconv {
 
 namespace {
 
-SpectrumFacts FactsOf(const OutputRecord& r) {
+SpectrumFacts FactsOf(const OutputRecord& r, SunHours& sun) {
   SpectrumFacts facts;
   facts.has_date = ParseDateText(r.info.date, facts.date);
   facts.has_time = ParseTimeText(r.info.time, facts.time);
   facts.has_solar = r.has_position && facts.has_date && facts.has_time;
   if (facts.has_solar) {
-    facts.solar = SolarPosition(facts.date, facts.time, r.info.latitude, r.info.longitude,
-                                r.info.altitude);
+    facts.solar = SolarPositionNear(sun, facts.date, facts.time, r.info.latitude,
+                                    r.info.longitude, r.info.altitude);
   }
   return facts;
 }
@@ -66,7 +66,7 @@ void FormatRecord(const OutputPlan& plan, FormatState& state, const OutputRecord
   char* end = FormatStdFile(record.kind, record.record, record.info, begin, &pixels_end);
   texts.std_size = static_cast<std::size_t>(end - begin);
   if (!plan.choice.qdoas && !plan.choice.overview) return;
-  SpectrumFacts facts = FactsOf(record);
+  SpectrumFacts facts = FactsOf(record, state.sun);
   if (plan.choice.qdoas) {
     std::string_view pixel_lines(begin + kStdHeadSize,
                                  static_cast<std::size_t>(pixels_end - begin) - kStdHeadSize);

@@ -32,6 +32,7 @@ struct RecordTexts {
 struct FormatState {
   std::string std_prefix;  // STD names of the current binary file up to the number
   OverviewFormat overview;
+  SunHours sun;            // the sun's place near the last record's time
 };
 
 /// The files open across records.

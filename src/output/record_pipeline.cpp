@@ -12,7 +12,7 @@ namespace {
 // Jobs in flight. A thread that finds the ring full (or empty) sleeps until
 // half of it is free (or filled), so that the two threads wake each other
 // a few times per ring rather than once per record.
-constexpr std::size_t kSlots = 8;
+constexpr std::size_t kSlots = 16;
 constexpr std::size_t kHalf = kSlots / 2;
 
 }  // namespace

@@ -180,18 +180,23 @@ int DaysFromCivil(int year, int month, int day) {
   return era * 146097 + day_of_era - 719468;
 }
 
-}  // namespace
+// Days from J2000.0 (2000-01-01 12:00), of UT for the Earth's rotation and
+// of TT for the orbits.
+struct Instant {
+  double ut_days;
+  double tt_days;
+};
 
-SolarAngles SolarPosition(const CalendarDate& date, const ClockTime& time, double latitude,
-                          double longitude, double altitude) {
-  // Days from J2000.0 (2000-01-01 12:00), of UT for the Earth's rotation and
-  // of TT for the orbits.
+Instant InstantOf(const CalendarDate& date, const ClockTime& time) {
   const double seconds = time.hour * 3600 + time.minute * 60 + time.second;
   const double ut_days =
       static_cast<double>(DaysFromCivil(date.year, date.month, date.day) - 10957) +
       (seconds - 43200) / 86400;
-  const double tt_days = ut_days + DeltaT(date.year + (date.month - 0.5) / 12) / 86400;
-  const double ut_centuries = ut_days / 36525;
+  return {ut_days, ut_days + DeltaT(date.year + (date.month - 0.5) / 12) / 86400};
+}
+
+// The sun's geocentric apparent place at an instant of TT.
+SunPlace SunAt(double tt_days) {
   const double centuries = tt_days / 36525;
   const double millennia = centuries / 10;
 
@@ -227,23 +232,34 @@ SolarAngles SolarPosition(const CalendarDate& date, const ClockTime& time, doubl
   const double apparent_longitude =
       (sun_longitude + nutation_longitude + aberration) * kRadian;
 
-  // Right ascension and declination; Greenwich apparent sidereal time.
-  const double right_ascension =
+  SunPlace place;
+  place.right_ascension =
       std::atan2(std::sin(apparent_longitude) * std::cos(obliquity) -
                      std::tan(sun_latitude) * std::sin(obliquity),
                  std::cos(apparent_longitude));
-  const double declination =
+  place.declination =
       std::asin(std::sin(sun_latitude) * std::cos(obliquity) +
                 std::cos(sun_latitude) * std::sin(obliquity) * std::sin(apparent_longitude));
+  place.sidereal_shift = nutation_longitude * std::cos(obliquity);
+  place.radius = radius;
+  return place;
+}
+
+// The angles at a place, from the sun's place at the instant.
+SolarAngles AnglesFrom(const SunPlace& sun, double ut_days, double latitude, double longitude,
+                       double altitude) {
+  // Greenwich apparent sidereal time, then the hour angle.
+  const double ut_centuries = ut_days / 36525;
   const double sidereal_time =
       std::fmod(280.46061837 + 360.98564736629 * ut_days, 360) +
       ut_centuries * ut_centuries * (0.000387933 - ut_centuries / 38710000) +
-      nutation_longitude * std::cos(obliquity);
-  const double hour_angle = (sidereal_time + longitude) * kRadian - right_ascension;
+      sun.sidereal_shift;
+  const double hour_angle = (sidereal_time + longitude) * kRadian - sun.right_ascension;
+  const double declination = sun.declination;
 
   // Parallax: the sun seen from the observer instead of the Earth's centre.
   const double phi = latitude * kRadian;
-  const double parallax = 8.794 / (3600 * radius) * kRadian;
+  const double parallax = 8.794 / (3600 * sun.radius) * kRadian;
   const double reduced_latitude = std::atan(0.99664719 * std::tan(phi));
   const double height = altitude / 6378140;
   const double x = std::cos(reduced_latitude) + height * std::cos(phi);
@@ -264,6 +280,39 @@ SolarAngles SolarPosition(const CalendarDate& date, const ClockTime& time, doubl
   double azimuth = from_south / kRadian + 180;
   if (azimuth >= 360) azimuth -= 360;
   return {90 - elevation / kRadian, azimuth};
+}
+
+}  // namespace
+
+SolarAngles SolarPosition(const CalendarDate& date, const ClockTime& time, double latitude,
+                          double longitude, double altitude) {
+  Instant at = InstantOf(date, time);
+  return AnglesFrom(SunAt(at.tt_days), at.ut_days, latitude, longitude, altitude);
+}
+
+SolarAngles SolarPositionNear(SunHours& hours, const CalendarDate& date, const ClockTime& time,
+                              double latitude, double longitude, double altitude) {
+  Instant at = InstantOf(date, time);
+  // Within an hour the sun's place bends by a few 1e-6 degree from a
+  // straight line between its places at the hour's ends.
+  const double hour = std::floor(at.tt_days * 24);
+  if (hour != hours.hour) {
+    hours.at[0] = hour == hours.hour + 1 ? hours.at[1] : SunAt(hour / 24);
+    hours.at[1] = SunAt((hour + 1) / 24);
+    hours.hour = hour;
+  }
+  const double f = at.tt_days * 24 - hour;
+  const SunPlace& a = hours.at[0];
+  const SunPlace& b = hours.at[1];
+  double turn = b.right_ascension - a.right_ascension;  // across +-180 degrees
+  if (turn > std::numbers::pi) turn -= 2 * std::numbers::pi;
+  if (turn < -std::numbers::pi) turn += 2 * std::numbers::pi;
+  SunPlace sun;
+  sun.right_ascension = a.right_ascension + f * turn;
+  sun.declination = a.declination + f * (b.declination - a.declination);
+  sun.sidereal_shift = a.sidereal_shift + f * (b.sidereal_shift - a.sidereal_shift);
+  sun.radius = a.radius + f * (b.radius - a.radius);
+  return AnglesFrom(sun, at.ut_days, latitude, longitude, altitude);
 }
 
 }  // namespace vulconv

@@ -17,6 +17,27 @@ struct SolarAngles {
 SolarAngles SolarPosition(const CalendarDate& date, const ClockTime& time, double latitude,
                           double longitude, double altitude);
 
+/// The sun's geocentric apparent place (radians, AU) and the nutation's
+/// share of sidereal time (degrees).
+struct SunPlace {
+  double right_ascension = 0;
+  double declination = 0;
+  double sidereal_shift = 0;
+  double radius = 0;
+};
+
+/// The sun's places at both ends of an hour of TT (hour counted from
+/// J2000.0), kept from call to call.
+struct SunHours {
+  double hour = -1e18;
+  SunPlace at[2];
+};
+
+/// SolarPosition, to within 1e-5 degree, for a run of nearby instants: the
+/// sun's place, most of the cost, is computed once an hour and interpolated.
+SolarAngles SolarPositionNear(SunHours& hours, const CalendarDate& date, const ClockTime& time,
+                              double latitude, double longitude, double altitude);
+
 }  // namespace vulconv
 
 #endif  // VULCONV_OUTPUT_SOLAR_POSITION_H_

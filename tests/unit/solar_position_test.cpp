@@ -6,6 +6,9 @@
 // zenith it turns fast with any error.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "output/solar_position.h"
 
 namespace vulconv {
@@ -41,6 +44,35 @@ TEST(SolarPosition, MatchesPyEphem) {
     }
     EXPECT_TRUE(angles.azimuth >= 0 && angles.azimuth < 360) << angles.azimuth;
   }
+}
+
+// A run of instants 37 s apart, across hours, midnight, the year's end and
+// the sun's right ascension passing 0 (20 March), then a step back in time:
+// the interpolated angles stay those of the direct computation.
+TEST(SolarPosition, NearInstantsInterpolated) {
+  const CalendarDate starts[] = {{2024, 3, 19}, {2023, 12, 31}, {1987, 7, 4}};
+  SunHours hours;
+  double worst = 0;
+  for (const CalendarDate& start : starts) {
+    for (int step = 0; step < 6000; ++step) {
+      int seconds = step * 37;
+      CalendarDate date = start;
+      for (int days = seconds / 86400; days > 0; --days) {
+        if (++date.day > DaysInMonth(date.year, date.month)) date.day = 1, ++date.month;
+        if (date.month > 12) date.month = 1, ++date.year;
+      }
+      ClockTime time{seconds / 3600 % 24, seconds / 60 % 60, seconds % 60};
+      double latitude = -60 + step % 120, longitude = -179 + step % 358;
+      SolarAngles direct = SolarPosition(date, time, latitude, longitude, 100);
+      SolarAngles near = SolarPositionNear(hours, date, time, latitude, longitude, 100);
+      worst = std::max(worst, std::fabs(direct.zenith - near.zenith));
+      if (direct.zenith > 1 && direct.zenith < 179) {
+        double turn = std::fabs(direct.azimuth - near.azimuth);
+        worst = std::max(worst, std::min(turn, 360 - turn) * std::sin(direct.zenith / 57.3));
+      }
+    }
+  }
+  EXPECT_LT(worst, 1e-5);
 }
 
 }  // namespace
