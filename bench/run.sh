@@ -2,9 +2,10 @@
 # End-to-end benchmark. Converts a generated scan folder with vulconv, with
 # the plain fprintf writer, with the crash-safe floor and with the
 # write-only floor, interleaved, and prints the medians, the ratios and the
-# peak memory of each; checks that vulconv's files equal the plain writer's
-# but for exact halves; then measures vulconv's peak memory at 1,000 and
-# 100,000 records. vulconv and the floors run with a fresh output folder
+# peak memory of each, and what --qdoas and --overview add; checks that
+# vulconv's files equal the plain writer's but for exact halves; then
+# measures vulconv's peak memory at 1,000 and 100,000 records, without and
+# with each option. vulconv and the floors run with a fresh output folder
 # and over an earlier run's files, in the work folder and, as root, on ext4
 # in a loop device.
 #
@@ -44,6 +45,7 @@ if [[ -z $bin ]]; then
     exit 1
   fi
 fi
+bin=$(cd "$bin" && pwd)  # the runs over an earlier run start it from the scan's folder
 vulconv=$bin/vulconv tools=$bin/bench
 image_dir=${image_dir:-$bin}
 
@@ -85,9 +87,11 @@ set_commands() {
   command[plain]="$tools/plain_writer $scan/SCAN_20240612_0930.bin"
   command[safe]="$tools/write_floor --safe $1"
   command[floor]="$tools/write_floor $1"
+  command[qdoas]="$vulconv --qdoas $scan/SCAN_20240612_0930.bin"
+  command[overview]="$vulconv --overview $scan/SCAN_20240612_0930.bin"
 }
 set_commands "$work/floor.list"
-expected_status=([vulconv]=1 [plain]=1 [safe]=0 [floor]=0)
+expected_status=([vulconv]=1 [plain]=1 [safe]=0 [floor]=0 [qdoas]=1 [overview]=1)
 
 # Runs one program, after the output folder is removed or, with over=1,
 # filled by an untimed vulconv run (the files a program replaces change
@@ -151,7 +155,7 @@ for setting in "${settings[@]}"; do
   over=0
   [[ $setting == *over ]] && over=1
   programs=(vulconv safe floor)
-  [[ $setting == "${settings[0]}" ]] && programs+=(plain)
+  [[ $setting == "${settings[0]}" ]] && programs+=(plain qdoas overview)
   for ((r = 1; r <= runs; ++r)); do
     for name in "${programs[@]}"; do
       run "$name"
@@ -178,7 +182,7 @@ for setting in "${settings[@]}"; do
   echo
   printf '%-20s %9s %9s %13s   %s\n' "$setting" "wall s" "cpu s" "peak RSS KiB" \
     "wall s of each run"
-  for name in vulconv safe floor plain; do
+  for name in vulconv safe floor plain qdoas overview; do
     [[ -n ${walls[$setting $name]:-} ]] || continue
     printf '  %-18s %9s %9s %13s   %s\n' "$name" "$(median "${walls[$setting $name]}")" \
       "$(median "${cpus[$setting $name]}")" "$(largest "${peaks[$setting $name]}")" \
@@ -190,19 +194,30 @@ for setting in "${settings[@]}"; do
       "$(ratio "${walls[$setting vulconv]}" "${walls[$setting $name]}" %.2f)" \
       "$(ratio "${cpus[$setting vulconv]}" "${cpus[$setting $name]}" %.2f)"
   done
+  for name in qdoas overview; do  # what an option costs
+    [[ -n ${walls[$setting $name]:-} ]] || continue
+    printf '  %-8s / vulconv wall %s  cpu %s\n' "$name" \
+      "$(ratio "${walls[$setting $name]}" "${walls[$setting vulconv]}" %.2f)" \
+      "$(ratio "${cpus[$setting $name]}" "${cpus[$setting vulconv]}" %.2f)"
+  done
 done
 
 if ((memory)); then
   echo
-  echo "vulconv peak memory by scan size (one run each):"
+  echo "vulconv peak memory by scan size and option (one run each):"
   for n in 1000 100000; do
-    folder=$(new_work_folder "$n")
+    folder=$(new_work_folder "$((n * 2))")
     mkdir "$folder/scan"
     "$tools/make_scan" "$folder/scan" "$n"
-    line=$("$tools/run_timed" "$folder/console" "$vulconv" "$folder/scan/SCAN_20240612_0930.bin")
-    read -r wall cpu rss status <<<"$line"
-    printf '%7d records  %6s KiB peak RSS  wall %8s s  cpu %8s s  status %s  (%s)\n' "$n" \
-      "$rss" "$wall" "$cpu" "$status" "$(stat -f -c %T "$folder")"
+    for option in '' --qdoas --overview; do
+      rm -rf "$folder/scan/20240612_0930"
+      # shellcheck disable=SC2086  # no option is an empty word
+      line=$("$tools/run_timed" "$folder/console" "$vulconv" $option \
+        "$folder/scan/SCAN_20240612_0930.bin")
+      read -r wall cpu rss status <<<"$line"
+      printf '%7d records %-10s %6s KiB peak RSS  wall %8s s  cpu %8s s  status %s  (%s)\n' \
+        "$n" "$option" "$rss" "$wall" "$cpu" "$status" "$(stat -f -c %T "$folder")"
+    done
     rm -rf "$folder"
     folder=''
   done

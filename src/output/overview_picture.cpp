@@ -1,6 +1,7 @@
 #include "output/overview_picture.h"
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 
@@ -52,15 +53,23 @@ void AddPictureSpectrum(PictureState& p, StdKind kind, std::int64_t record, cons
   std::int64_t ordinal = p.scan_count++;
   bool to_median = ordinal % p.median_step == 0;
   p.median_count += to_median;
+  // Without branches in the loop over every record, so that it runs on
+  // many pixels at once; a pixel without a finite value yet holds NaN,
+  // which compares false.
+  float* lowest = p.lowest.data();
+  float* highest = p.highest.data();
+  std::int64_t nonfinite = 0;
   for (int i = 0; i < kPixelCount; ++i) {
     float value = pixels[i];
-    if (!std::isfinite(value)) {
-      ++p.nonfinite;
-      continue;
-    }
-    if (!(value >= p.lowest[i])) p.lowest[i] = value;  // NaN compares false
-    if (!(value <= p.highest[i])) p.highest[i] = value;
-    if (to_median) AddToMedian(p.median[i], value);
+    bool finite = std::fabs(value) <= FLT_MAX;  // false for NaN and infinities
+    nonfinite += !finite;
+    float low = lowest[i], high = highest[i];
+    lowest[i] = finite & !(value >= low) ? value : low;
+    highest[i] = finite & !(value <= high) ? value : high;
+  }
+  p.nonfinite += nonfinite;
+  for (int i = 0; to_median && i < kPixelCount; ++i) {
+    if (std::isfinite(pixels[i])) AddToMedian(p.median[i], pixels[i]);
   }
   constexpr std::size_t kBytes = sizeof(float) * kPixelCount;
   if (p.kept_records.size() < p.kept.size() / kPixelCount) {

@@ -22,7 +22,7 @@ inline constexpr int kChosenSpectra = 5;
 /// The median at each pixel is estimated from about this many scan spectra
 /// taken evenly, at most: its cost per spectrum would otherwise be most of
 /// a run's.
-inline constexpr std::int64_t kMedianSpectra = 256;
+inline constexpr std::int64_t kMedianSpectra = 128;
 
 /// The mean at each pixel of the spectra of one kind, over finite values.
 struct SpectrumMean {
