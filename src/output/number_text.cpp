@@ -225,10 +225,35 @@ std::string DoubleText(double value) {
   return std::string(buffer, WriteDoubleText(value, buffer));
 }
 
+void AppendDoubleText(std::string& out, double value) {
+  char text[kMaxDoubleText];
+  out.append(text, WriteDoubleText(value, text));
+}
+
+void AppendFloatText(std::string& out, float value) {
+  char text[kMaxFloatText];
+  out.append(text, WriteFloatText(value, text));
+}
+
+void AppendInteger(std::string& out, std::int64_t value) {
+  char digits[24];
+  out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+}
+
+void AppendPadded(std::string& out, std::int64_t value, int width) {
+  char digits[24];
+  char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  for (auto n = end - digits; n < width; ++n) out += '0';
+  out.append(digits, end);
+}
+
 std::string AngleText(double degrees) {
+  std::string text;
   long long units = std::llround(degrees * 10000);
-  std::string fraction = std::to_string(units % 10000);
-  return std::to_string(units / 10000) + "." + std::string(4 - fraction.size(), '0') + fraction;
+  AppendInteger(text, units / 10000);
+  text += '.';
+  AppendPadded(text, units % 10000, 4);
+  return text;
 }
 
 }  // namespace vulconv

@@ -4,6 +4,7 @@
 #define VULCONV_OUTPUT_NUMBER_TEXT_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace vulconv {
@@ -26,6 +27,13 @@ char* WriteDoubleText(double value, char* out);
 
 /// WriteDoubleText as a string.
 std::string DoubleText(double value);
+
+/// The texts above appended to out; integers in decimal, width digits at
+/// least with zeros in front for AppendPadded.
+void AppendDoubleText(std::string& out, double value);
+void AppendFloatText(std::string& out, float value);
+void AppendInteger(std::string& out, std::int64_t value);
+void AppendPadded(std::string& out, std::int64_t value, int width);
 
 /// An angle from 0 to 360 to a ten-thousandth of a degree, well below the
 /// error of any angle the program computes.

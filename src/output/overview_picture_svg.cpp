@@ -28,11 +28,6 @@ constexpr const char* kChosenColour = "#4292c6";
 constexpr const char* kRefColour = "#e6550d";
 constexpr const char* kDarkColour = "#252525";
 
-void AppendInt(std::string& out, std::int64_t value) {
-  char digits[24];
-  out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
-}
-
 void MeanValues(const SpectrumMean& mean, double* values) {
   for (int i = 0; i < kPixelCount; ++i) {
     values[i] = mean.count[i] ? mean.sum[i] / static_cast<double>(mean.count[i]) : NAN;
@@ -74,9 +69,9 @@ void Widen(const double* values, int count, double& low, double& high) {
 void AppendText(std::string& out, int x, int y, std::string_view attributes,
                 std::string_view text) {
   out += "<text x=\"";
-  AppendInt(out, x);
+  AppendInteger(out, x);
   out += "\" y=\"";
-  AppendInt(out, y);
+  AppendInteger(out, y);
   out += "\" ";
   out += attributes;
   out += '>';
@@ -86,13 +81,13 @@ void AppendText(std::string& out, int x, int y, std::string_view attributes,
 
 void AppendLine(std::string& out, int x1, int y1, int x2, int y2) {
   out += "<path d=\"M";
-  AppendInt(out, x1);
+  AppendInteger(out, x1);
   out += ' ';
-  AppendInt(out, y1);
+  AppendInteger(out, y1);
   out += 'L';
-  AppendInt(out, x2);
+  AppendInteger(out, x2);
   out += ' ';
-  AppendInt(out, y2);
+  AppendInteger(out, y2);
   out += "\"/>\n";
 }
 
@@ -112,13 +107,13 @@ void AppendAxes(std::string& out, const PlotArea& area) {
     AppendLine(out, kLeft + pixel, kTop + kPlotHeight, kLeft + pixel, kTop + kPlotHeight + 10);
   }
   out += "</g>\n<rect x=\"";
-  AppendInt(out, kLeft);
+  AppendInteger(out, kLeft);
   out += "\" y=\"";
-  AppendInt(out, kTop);
+  AppendInteger(out, kTop);
   out += "\" width=\"";
-  AppendInt(out, kRight - kLeft);
+  AppendInteger(out, kRight - kLeft);
   out += "\" height=\"";
-  AppendInt(out, kPlotHeight);
+  AppendInteger(out, kPlotHeight);
   out += "\" fill=\"none\" stroke=\"black\" stroke-width=\"2\"/>\n";
   for (int k = 0; k <= axis.count; ++k) {
     std::string label;
@@ -128,12 +123,12 @@ void AppendAxes(std::string& out, const PlotArea& area) {
   }
   for (int pixel = 0; pixel < kPixelCount; pixel += 250) {
     std::string label;
-    AppendInt(label, pixel);
+    AppendInteger(label, pixel);
     AppendText(out, kLeft + pixel, kTop + kPlotHeight + 38, "text-anchor=\"middle\"", label);
   }
   AppendText(out, (kLeft + kRight) / 2, kTop + kPlotHeight + 80, "text-anchor=\"middle\"", "pixel");
   out += "<text transform=\"translate(40 ";
-  AppendInt(out, kTop + kPlotHeight / 2);
+  AppendInteger(out, kTop + kPlotHeight / 2);
   out += ") rotate(-90)\" text-anchor=\"middle\">intensity</text>\n";
 }
 
@@ -144,9 +139,9 @@ void AppendLegend(std::string& out, int line, std::string_view colour, bool band
   int y = kTop + 30 + 40 * line;
   if (band) {
     out += "<rect x=\"";
-    AppendInt(out, kLegendX);
+    AppendInteger(out, kLegendX);
     out += "\" y=\"";
-    AppendInt(out, y - 12);
+    AppendInteger(out, y - 12);
     out += "\" width=\"50\" height=\"24\" fill=\"" + std::string(colour) + "\"/>\n";
   } else {
     out += "<g " + StrokeAttributes(colour, "4") + ">\n";
@@ -190,17 +185,17 @@ int DrawnChosen(const PictureState& p, const float* spectrum[], std::int64_t rec
 void AppendSvgHead(std::string& out) {
   out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"";
-  AppendInt(out, kWidth / 2);
+  AppendInteger(out, kWidth / 2);
   out += "\" height=\"";
-  AppendInt(out, kHeight / 2);
+  AppendInteger(out, kHeight / 2);
   out += "\" viewBox=\"0 0 ";
-  AppendInt(out, kWidth);
+  AppendInteger(out, kWidth);
   out += ' ';
-  AppendInt(out, kHeight);
+  AppendInteger(out, kHeight);
   out += "\" font-family=\"sans-serif\" font-size=\"24\">\n<rect width=\"";
-  AppendInt(out, kWidth);
+  AppendInteger(out, kWidth);
   out += "\" height=\"";
-  AppendInt(out, kHeight);
+  AppendInteger(out, kHeight);
   out += "\" fill=\"white\"/>\n";
 }
 

@@ -10,30 +10,7 @@ namespace vulconv {
 
 namespace {
 
-// value in at least width digits, zeros in front.
-void AppendPadded(std::string& out, int value, int width) {
-  char digits[16];
-  char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  for (auto n = end - digits; n < width; ++n) out += '0';
-  out.append(digits, end);
-}
-
-void AppendInteger(std::string& out, std::int64_t value) {
-  char digits[24];
-  out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
-}
-
 }  // namespace
-
-void AppendDoubleText(std::string& out, double value) {
-  char text[kMaxDoubleText];
-  out.append(text, WriteDoubleText(value, text));
-}
-
-void AppendFloatText(std::string& out, float value) {
-  char text[kMaxFloatText];
-  out.append(text, WriteFloatText(value, text));
-}
 
 bool AppendIsoDate(std::string& out, std::string_view date) {
   CalendarDate day;

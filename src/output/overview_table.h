@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "output/number_text.h"
 #include "output/pixel_stats.h"
 
 namespace vulconv {
@@ -31,9 +32,6 @@ struct OverviewRow {
 void AppendTableHeader(std::string& out);
 void AppendTableRow(std::string& out, const OverviewRow& row);
 
-/// The STD files' number texts ("%f", locale-free), appended.
-void AppendDoubleText(std::string& out, double value);
-void AppendFloatText(std::string& out, float value);
 
 /// "YYYY-MM-DD" when the date text names a day; false, and nothing appended,
 /// otherwise.

@@ -10,11 +10,6 @@ namespace vulconv {
 
 namespace {
 
-void AppendInteger(std::string& out, std::int64_t value) {
-  char digits[24];
-  out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
-}
-
 // "lon,lat,alt", as the STD files write them.
 void AppendPosition(std::string& out, const OverviewRow& row) {
   AppendDoubleText(out, row.longitude);

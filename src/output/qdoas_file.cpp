@@ -8,27 +8,9 @@ namespace vulconv {
 
 namespace {
 
-void AppendInt(std::string& out, long long value) {
-  char text[24];
-  out.append(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
-
-// Zero-padded to width, as dates and times are written.
-void AppendPadded(std::string& out, int value, int width) {
-  std::string digits = std::to_string(value);
-  if (static_cast<int>(digits.size()) < width) out.append(width - digits.size(), '0');
-  out += digits;
-}
-
-// With the STD file's six decimals.
-void AppendDouble(std::string& out, double value) {
-  char text[kMaxDoubleText];
-  out.append(text, WriteDoubleText(value, text));
-}
-
 // The parameter file gives milliseconds; QDOAS reads seconds as they stand.
 void AppendSeconds(std::string& out, std::int32_t milliseconds) {
-  AppendInt(out, milliseconds / 1000);
+  AppendInteger(out, milliseconds / 1000);
   out += '.';
   AppendPadded(out, milliseconds % 1000, 3);
 }
@@ -51,7 +33,7 @@ void AppendSignedPixelLines(std::string& out, std::string_view lines) {
 void AppendQdoasHeader(std::string& out, std::int64_t records, std::size_t& count_at) {
   out += "# Size of the detector = 2048\r\n# Total number of records = ";
   count_at = out.size();
-  AppendInt(out, records);
+  AppendInteger(out, records);
   out += "\r\n";
 }
 
@@ -78,16 +60,16 @@ void AppendQdoasRecord(std::string& out, const StdSpectrumInfo& info, bool has_p
   }
   if (has_position) {
     out += "Latitude = ";
-    AppendDouble(out, info.latitude);
+    AppendDoubleText(out, info.latitude);
     out += "\r\nLongitude = ";
-    AppendDouble(out, info.longitude);
+    AppendDoubleText(out, info.longitude);
     out += "\r\nAltitude = ";
-    AppendDouble(out, info.altitude);
+    AppendDoubleText(out, info.altitude);
     out += "\r\n";
   }
   if (has_angles) {
     out += "Viewing Elevation Angle (deg) = ";
-    AppendDouble(out, info.elevation);
+    AppendDoubleText(out, info.elevation);
     out += "\r\n";
   }
   // A parameter file that does not give them leaves 0, which no
@@ -99,7 +81,7 @@ void AppendQdoasRecord(std::string& out, const StdSpectrumInfo& info, bool has_p
   }
   if (info.scans > 0) {
     out += "Number of scans = ";
-    AppendInt(out, info.scans);
+    AppendInteger(out, info.scans);
     out += "\r\n";
   }
   if (facts.has_solar) {

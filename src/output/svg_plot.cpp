@@ -4,14 +4,11 @@
 #include <charconv>
 #include <cmath>
 
+#include "output/number_text.h"
+
 namespace vulconv {
 
 namespace {
-
-void AppendInt(std::string& out, long long value) {
-  char digits[24];
-  out.append(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
-}
 
 // Relative steps from pixel from (already reached) to pixel to, dir = 1 or
 // -1: "h" for runs of equal y, "l" otherwise. The y rounded first and the
@@ -28,25 +25,25 @@ void AppendSteps(std::string& out, const PlotArea& area, const double* values, i
     }
     if (flat > 0) {
       out += 'h';
-      AppendInt(out, flat * dir);
+      AppendInteger(out, flat * dir);
       flat = 0;
     }
     out += dir > 0 ? "l1" : "l-1";
     if (y > previous) out += ' ';
-    AppendInt(out, y - previous);
+    AppendInteger(out, y - previous);
     previous = y;
   }
   if (flat > 0) {
     out += 'h';
-    AppendInt(out, flat * dir);
+    AppendInteger(out, flat * dir);
   }
 }
 
 void AppendMove(std::string& out, const PlotArea& area, int pixel, double value) {
   out += 'M';
-  AppendInt(out, area.left + pixel);
+  AppendInteger(out, area.left + pixel);
   out += ' ';
-  AppendInt(out, PlotY(area, value));
+  AppendInteger(out, PlotY(area, value));
 }
 
 // The next run of pixels [start, end) from at on where ok holds, of two or
@@ -127,7 +124,7 @@ void AppendBandPath(std::string& out, const PlotArea& area, const double* low, c
     AppendMove(data, area, start, high[start]);
     AppendSteps(data, area, high, start, end - 1, 1);
     data += 'v';
-    AppendInt(data, PlotY(area, low[end - 1]) - PlotY(area, high[end - 1]));
+    AppendInteger(data, PlotY(area, low[end - 1]) - PlotY(area, high[end - 1]));
     AppendSteps(data, area, low, end - 1, start, -1);
     data += 'z';
   }
