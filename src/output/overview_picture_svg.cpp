@@ -2,7 +2,6 @@
 #include "output/overview_picture.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 #include "input/binary_file.h"

@@ -1,6 +1,5 @@
 #include "output/overview_table.h"
 
-#include <charconv>
 
 #include "output/date_time.h"
 #include "output/number_text.h"

@@ -1,6 +1,5 @@
 #include "output/overview_track.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 

@@ -1,6 +1,5 @@
 #include "output/qdoas_file.h"
 
-#include <charconv>
 
 #include "output/number_text.h"
 
