@@ -1,8 +1,9 @@
 // LD_PRELOAD shim that fails one kind of file call from its Nth use on, as a
 // full disk, a failing device or a signal would. VULCONV_FAULT="CALL N WHAT
-// [once]": CALL is create (an open with O_CREAT), write, close (descriptors
-// above 2), rename, syncfs, fsync, unlink, or all (from the Nth write on,
-// every one of them fails: a pulled stick); WHAT is an errno name, returned
+// [once]": CALL is create (an open with O_CREAT), write (and pwrite), close
+// (descriptors above 2), rename, syncfs, fsync, unlink, or all (from the
+// Nth write on, every one of them fails: a pulled stick); WHAT is an errno
+// name, returned
 // by that call and, unless "once", by every later one, or a signal name
 // raised at that call.
 #define _GNU_SOURCE
@@ -58,6 +59,9 @@ int open(const char* path, int flags, ...) {
 }
 ssize_t write(int fd, const void* data, size_t size) {
   return fd > 2 && Fails("write") ? -1 : REAL(write)(fd, data, size);
+}
+ssize_t pwrite(int fd, const void* data, size_t size, off_t offset) {
+  return fd > 2 && Fails("write") ? -1 : REAL(pwrite)(fd, data, size, offset);
 }
 int close(int fd) {
   if (fd > 2 && Fails("close")) {
