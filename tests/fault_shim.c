@@ -3,9 +3,8 @@
 // [once]": CALL is create (an open with O_CREAT), write (and pwrite), close
 // (descriptors above 2), rename, syncfs, fsync, unlink, or all (from the
 // Nth write on, every one of them fails: a pulled stick); WHAT is an errno
-// name, returned
-// by that call and, unless "once", by every later one, or a signal name
-// raised at that call.
+// name, returned by that call and, unless "once", by every later one, or a
+// signal name raised at that call.
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
