@@ -6,6 +6,8 @@
 #include <mutex>
 #include <thread>
 
+#include "system/safe_write.h"
+
 namespace vulconv {
 
 namespace {
@@ -39,7 +41,7 @@ void RunRecordPipeline(const std::function<bool(RecordJob&)>& produce,
   std::condition_variable changed;
   std::atomic<std::size_t> produced{0}, consumed{0};
   std::atomic<bool> done{false};
-  std::thread producer([&] {
+  std::thread producer = StartThreadWithoutSignals([&] {
     for (std::size_t n = 0;; ++n) {
       if (n - consumed.load() == kSlots) {
         WaitFor(mutex, changed, [&] { return n - consumed.load() < kSlots; },

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <vector>
 
 #include "system/console.h"
@@ -18,6 +19,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -180,11 +182,14 @@ bool FlushFolder(int fd) { return fd >= 0 && fsync(fd) == 0; }
 
 #endif
 
-// Async-signal-safe: unlinks of names that do not change meanwhile.
+// Async-signal-safe: unlinks of names that do not change meanwhile. Each
+// is removed once, however many ways the run ends.
 void RemoveTemps() {
   for (std::sig_atomic_t i = batch_from; i < batch_to; ++i) Unlink(batch[i].temp);
+  batch_from = batch_to;
   for (int i = 0; i < kStreamSlots; ++i) {
     if (stream_live[i]) Unlink(stream_temp[i]);
+    stream_live[i] = 0;
   }
 }
 
@@ -325,6 +330,9 @@ void DiscardStreamFile(StreamFile& file) {
 }
 
 void InstallSignalCleanup() {
+  // Every other way the run ends early (a binary file that cannot be opened
+  // or read) goes through exit: the files not yet named go with it.
+  std::atexit(RemoveTemps);
 #ifdef _WIN32
   std::signal(SIGINT, CleanUpAndRaise);
   std::signal(SIGTERM, CleanUpAndRaise);
@@ -336,6 +344,20 @@ void InstallSignalCleanup() {
   action.sa_flags = SA_RESETHAND | SA_NODEFER;
   sigemptyset(&action.sa_mask);
   for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &action, nullptr);
+#endif
+}
+
+std::thread StartThreadWithoutSignals(std::function<void()> body) {
+#ifdef _WIN32
+  return std::thread(std::move(body));  // handlers run on a thread of their own there
+#else
+  sigset_t signals, before;
+  sigemptyset(&signals);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals, sig);
+  pthread_sigmask(SIG_BLOCK, &signals, &before);  // the new thread inherits the mask
+  std::thread thread(std::move(body));
+  pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  return thread;
 #endif
 }
 

@@ -15,8 +15,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace vulconv {
 
@@ -24,6 +26,10 @@ namespace vulconv {
 /// killing the process, and has SIGINT, SIGTERM and SIGHUP remove the
 /// temporary files before they end the process as they would have.
 void InstallSignalCleanup();
+
+/// Starts body on a thread of its own that never runs the cleanup on
+/// those signals: their handler interrupts the thread that writes files.
+std::thread StartThreadWithoutSignals(std::function<void()> body);
 
 /// Called once the output folder is made: opens it for the flushes and
 /// removes the temporary files that killed runs left there, as the first
