@@ -64,8 +64,8 @@ void AddPictureSpectrum(PictureState& p, StdKind kind, std::int64_t record, cons
     bool finite = std::fabs(value) <= FLT_MAX;  // false for NaN and infinities
     nonfinite += !finite;
     float low = lowest[i], high = highest[i];
-    lowest[i] = finite & !(value >= low) ? value : low;
-    highest[i] = finite & !(value <= high) ? value : high;
+    lowest[i] = (finite & !(value >= low)) ? value : low;
+    highest[i] = (finite & !(value <= high)) ? value : high;
   }
   p.nonfinite += nonfinite;
   for (int i = 0; to_median && i < kPixelCount; ++i) {
