@@ -57,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::replace(scan.begin(), scan.end(), '\0', '_');  // an argument holds no NUL, and the
   std::replace(scan.begin(), scan.end(), '\n', '_');  // console lines stay apart
   if (scan.empty()) scan = "SCAN_20120514_1031.bin";
-  if (scan == "--help" || scan == "-h" || scan == "--version") return 0;
+  // A name that reads as an option or the help is given after "--".
+  std::string end_of_options = scan.starts_with("--") || scan == "-h" ? "-- " : "";
   std::size_t given = parts.size();
   parts.resize(4);
   parts[3].resize(std::min<std::size_t>(parts[3].size(), 64));
@@ -94,10 +95,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   signal(SIGXFSZ, SIG_IGN);
   setenv("SCAN", scan.c_str(), 1);
   std::string out = scratch.root / "out", err = scratch.root / "err";
-  int status = WEXITSTATUS(std::system(("cd '" + work.string() + "' && " +
-                                        (flags & 64 ? "ulimit -f 49 && " : "") + "timeout 10 '" +
-                                        VULCONV_EXE "' \"$SCAN\" </dev/null >'" + out + "' 2>'" +
-                                        err + "'").c_str()));
+  int status = WEXITSTATUS(std::system(
+      ("cd '" + work.string() + "' && " + (flags & 64 ? "ulimit -f 49 && " : "") +
+       "timeout 10 '" VULCONV_EXE "' " + end_of_options + "\"$SCAN\" </dev/null >'" + out +
+       "' 2>'" + err + "'").c_str()));
   auto after = Snapshot(top);
   out = Bytes(out);
   std::string last = out.substr(out.rfind('\n', out.size() - 2) + 1);
