@@ -65,6 +65,7 @@ void FormatRecord(const OutputPlan& plan, FormatState& state, const OutputRecord
   char* pixels_end = nullptr;
   char* end = FormatStdFile(record.kind, record.record, record.info, begin, &pixels_end);
   texts.std_size = static_cast<std::size_t>(end - begin);
+  texts.std_temp = MakeTempAhead(texts.std_name);
   if (!plan.choice.qdoas && !plan.choice.overview) return;
   SpectrumFacts facts = FactsOf(record, state.sun);
   if (plan.choice.qdoas) {
@@ -83,8 +84,8 @@ void FormatRecord(const OutputPlan& plan, FormatState& state, const OutputRecord
   }
 }
 
-void WriteRecord(RunOutputs& outputs, const RecordTexts& texts) {
-  WriteFileSafely(texts.std_name, texts.std_text.get(), texts.std_size);
+void WriteRecord(RunOutputs& outputs, RecordTexts& texts) {
+  WriteFileSafely(texts.std_name, texts.std_temp, texts.std_text.get(), texts.std_size);
   WriteState& w = outputs.write;
   if (w.qdoas_open) AppendStreamFile(w.qdoas, texts.qdoas);
   if (outputs.plan.choice.overview) WriteOverview(w.overview, texts.overview);

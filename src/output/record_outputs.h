@@ -24,6 +24,7 @@ struct RecordTexts {
   std::unique_ptr<char[]> std_text;  // std_size of std_room bytes used; kept from
   std::size_t std_room = 0;          // record to record, and not cleared, so that
   std::size_t std_size = 0;          // only the bytes written take memory
+  AheadTemp std_temp;                // the STD file's temporary, made ahead
   std::string qdoas;           // the record in its binary file's QDOAS file
   OverviewTexts overview;
 };
@@ -63,7 +64,7 @@ void FormatRecord(const OutputPlan& plan, FormatState& state, const OutputRecord
                   RecordTexts& texts);
 
 /// Prints the notice and writes the texts, in the order of the records.
-void WriteRecord(RunOutputs& outputs, const RecordTexts& texts);
+void WriteRecord(RunOutputs& outputs, RecordTexts& texts);
 
 /// Ends the outputs of the binary file: its files take their names with the
 /// next commit.

@@ -60,7 +60,18 @@ constexpr int kStreamSlots = 8;
 std::string stream_temp[kStreamSlots];
 volatile std::sig_atomic_t stream_live[kStreamSlots] = {};
 
-std::uint64_t temps_made = 0;
+std::atomic<std::uint64_t> temps_made{0};
+
+// Temporaries made ahead by the formatting thread, in fixed slots the
+// signal handler reads. A slot is taken by that thread (its name set, then
+// live) and given back by the writing thread once the file is in the batch.
+// Whoever ends the run first sets stopping and waits while a temporary is
+// being made, so that none is made after the temporaries were removed.
+constexpr int kAheadSlots = 64;
+std::string ahead_temp[kAheadSlots];
+std::atomic<int> ahead_live[kAheadSlots] = {};
+std::atomic<int> ahead_making{0};
+std::atomic<int> stopping{0};
 
 #ifdef _WIN32
 
@@ -185,11 +196,18 @@ bool FlushFolder(int fd) { return fd >= 0 && fsync(fd) == 0; }
 // Async-signal-safe: unlinks of names that do not change meanwhile. Each
 // is removed once, however many ways the run ends.
 void RemoveTemps() {
+  stopping = 1;
+  while (ahead_making) {
+  }
   for (std::sig_atomic_t i = batch_from; i < batch_to; ++i) Unlink(batch[i].temp);
   batch_from = batch_to;
   for (int i = 0; i < kStreamSlots; ++i) {
     if (stream_live[i]) Unlink(stream_temp[i]);
     stream_live[i] = 0;
+  }
+  for (int i = 0; i < kAheadSlots; ++i) {
+    if (ahead_live[i]) Unlink(ahead_temp[i]);
+    ahead_live[i] = 0;
   }
 }
 
@@ -228,6 +246,15 @@ std::size_t FolderIndexOf(const std::string& path) {
 
 std::string NewTempName(std::size_t folder) {
   return TemporaryName(folders[folder].name, temps_made++);
+}
+
+// The index of a folder already open, or -1; reads only what the writing
+// thread set before the formatting thread started.
+int KnownFolderIndex(std::string_view name) {
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    if (folders[i].name == name) return static_cast<int>(i);
+  }
+  return -1;
 }
 
 // Makes the batch's next entry live: from here on a signal removes it.
@@ -364,9 +391,41 @@ std::thread StartThreadWithoutSignals(std::function<void()> body) {
 void StartOutputFiles(const std::string& folder) { FolderIndex(folder); }
 
 void WriteFileSafely(const std::string& path, const char* data, std::size_t size) {
+  AheadTemp none;
+  WriteFileSafely(path, none, data, size);
+}
+
+AheadTemp MakeTempAhead(const std::string& path) {
+  // Nothing of this module is touched once the run is ending: its objects
+  // may be gone while this thread still formats.
+  AheadTemp temp;
+  ahead_making = 1;
+  if (!stopping) {
+    std::size_t end = path.size();
+    while (end > 0 && !IsFolderSeparator(path[end - 1])) --end;
+    int folder = KnownFolderIndex(std::string_view(path.data(), end));
+    int slot = 0;
+    while (slot < kAheadSlots && ahead_live[slot]) ++slot;
+    if (folder >= 0 && slot < kAheadSlots) {
+      ahead_temp[slot] = TemporaryName(folders[folder].name, temps_made++);
+      ahead_live[slot] = 1;
+      temp.slot = slot;
+      temp.fd = OpenNew(ahead_temp[slot], false);
+    }
+  }
+  ahead_making = 0;
+  return temp;
+}
+
+void WriteFileSafely(const std::string& path, AheadTemp& temp, const char* data,
+                     std::size_t size) {
   std::size_t folder = FolderIndexOf(path);
-  const Waiting& file = Enter(path, folder, NewTempName(folder));
-  int fd = OpenNew(file.temp, false);
+  bool ahead = temp.slot >= 0;
+  // Copied, not moved: the signal handler may read the name meanwhile.
+  const Waiting& file = Enter(path, folder, ahead ? ahead_temp[temp.slot] : NewTempName(folder));
+  if (ahead) ahead_live[temp.slot] = 0;  // the batch holds it now
+  int fd = ahead ? temp.fd : OpenNew(file.temp, false);
+  temp = AheadTemp{};
   if (fd < 0) Fail("Could not create", path);
   bool written = WriteAll(fd, data, size);
   if (!CloseTemp(fd) || !written) Fail("Could not write", path);

@@ -36,6 +36,21 @@ std::thread StartThreadWithoutSignals(std::function<void()> body);
 /// file written into any other folder does there.
 void StartOutputFiles(const std::string& folder);
 
+/// A whole file's temporary, made ahead on the thread that formats while
+/// the thread that writes is busy with the files before it.
+struct AheadTemp {
+  int slot = -1;  // -1: none was made; the writing thread makes it then
+  int fd = -1;    // -1 with a slot: it could not be made
+};
+
+/// Makes the temporary of the whole file path, from any thread, unless the
+/// run is ending. Its failure shows when the file's turn comes.
+AheadTemp MakeTempAhead(const std::string& path);
+
+/// WriteFileSafely into a temporary made ahead for path.
+void WriteFileSafely(const std::string& path, AheadTemp& temp, const char* data,
+                     std::size_t size);
+
 /// Puts the size bytes at data under path, replacing what is there, when
 /// its batch is committed. Ends the run with -1 after "Could not create
 /// <path>\r\n" or "Could not write <path>\r\n"; the names of the batch are
