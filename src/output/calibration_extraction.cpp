@@ -40,7 +40,7 @@ void RunPass(const CalibrationPass& pass, const FirstSpectrumTime& first, RunOut
     FormatRecord(plan, outputs.format, r, job.texts);
     return true;
   };
-  RunRecordPipeline(produce, [&](RecordJob& job) { WriteRecord(outputs, job.texts); });
+  RunRecordPipeline(produce, [&](RecordJob& job) { WriteRecord(outputs, job.record, job.texts); });
   CloseSpectrumFile(file);
   EndBinaryFile(outputs);
   CommitWrittenFiles();

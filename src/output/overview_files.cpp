@@ -61,15 +61,14 @@ void EndTrackFile(StreamFile& file, StreamFile& line, bool with_line, std::strin
 
 }  // namespace
 
-void StartOverview(OverviewFiles& files, OverviewFormat& format, const OutputPlan& plan,
-                   std::int64_t announced) {
+void StartOverview(OverviewFiles& files, const OutputPlan& plan, std::int64_t announced) {
   files.scan_name = BareName(plan.scan_file_name);
   files.base = plan.output.folder + files.scan_name + ".";
   std::string head;
   AppendTableHeader(head);
   files.table = OpenStreamFile(files.base + "csv");
   AppendStreamFile(files.table, head);
-  StartPicture(format.picture, announced);
+  StartPicture(files.picture, announced);
 }
 
 void FormatOverview(OverviewFormat& format, const OutputRecord& record,
@@ -107,10 +106,10 @@ void FormatOverview(OverviewFormat& format, const OutputRecord& record,
     AppendGeoJsonPoint(texts.geojson_point, row, first);
     AppendGeoJsonCoordinate(texts.geojson_coordinate, row, first);
   }
-  AddPictureSpectrum(format.picture, record.kind, info.index, pixels);
 }
 
-void WriteOverview(OverviewFiles& files, const OverviewTexts& texts) {
+void WriteOverview(OverviewFiles& files, const OutputRecord& record, const OverviewTexts& texts) {
+  AddPictureSpectrum(files.picture, record.kind, record.info.index, record.record.pixels.data());
   AppendStreamFile(files.table, texts.row);
   if (texts.kml_point.empty()) return;
   if (!files.track_open) OpenTrack(files);
@@ -137,10 +136,9 @@ bool EndOverviewTrack(OverviewFiles& files) {
   return true;
 }
 
-void FinishOverview(OverviewFiles& files, const OverviewFormat& format, std::string_view date,
-                    std::string_view time) {
+void FinishOverview(OverviewFiles& files, std::string_view date, std::string_view time) {
   std::string svg;
-  AppendPictureSvg(svg, format.picture, files.scan_name, date, time);
+  AppendPictureSvg(svg, files.picture, files.scan_name, date, time);
   WriteFileSafely(files.base + "svg", svg.data(), svg.size());
   CloseStreamFile(files.table);
 }

@@ -27,7 +27,6 @@ struct OverviewTexts {
 
 /// What formatting carries from record to record.
 struct OverviewFormat {
-  PictureState picture;
   std::int64_t points = 0;  // track points formatted
 };
 
@@ -39,25 +38,27 @@ struct OverviewFiles {
   bool track_open = false;
   StreamFile kml, kml_line, geojson, geojson_line;  // the lines in scratch files
   std::int64_t points = 0;  // track points written
+  // Kept by the writing thread, which waits for the formatting one in runs
+  // with options.
+  PictureState picture;
 };
 
 /// Opens the table and prepares the picture for the announced scan records.
-void StartOverview(OverviewFiles& files, OverviewFormat& format, const OutputPlan& plan,
-                   std::int64_t announced);
+void StartOverview(OverviewFiles& files, const OutputPlan& plan, std::int64_t announced);
 
 /// Formats the record's pieces; std_name is its STD file's own name.
 void FormatOverview(OverviewFormat& format, const OutputRecord& record,
                     std::string_view std_name, const SpectrumFacts& facts, OverviewTexts& texts);
 
-void WriteOverview(OverviewFiles& files, const OverviewTexts& texts);
+/// Writes the record's pieces and adds its spectrum to the picture.
+void WriteOverview(OverviewFiles& files, const OutputRecord& record, const OverviewTexts& texts);
 
 /// After the scan's records: ends the track files; false when no record had
 /// a position, and no track file was made.
 bool EndOverviewTrack(OverviewFiles& files);
 
 /// After the last record: writes the picture and ends the table.
-void FinishOverview(OverviewFiles& files, const OverviewFormat& format, std::string_view date,
-                    std::string_view time);
+void FinishOverview(OverviewFiles& files, std::string_view date, std::string_view time);
 
 }  // namespace vulconv
 

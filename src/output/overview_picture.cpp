@@ -31,11 +31,12 @@ void StartPicture(PictureState& p, std::int64_t announced_scan_count) {
   if (p.announced <= kMaxSpectraDrawn) {
     p.kept.assign(static_cast<std::size_t>(p.announced) * kPixelCount, 0.0f);
     p.kept_records.reserve(static_cast<std::size_t>(p.announced));
+  } else {
+    p.sampled.assign(static_cast<std::size_t>(kMedianSpectra) * kPixelCount, 0.0f);
+    p.sample_step = (p.announced + kMedianSpectra - 1) / kMedianSpectra;
   }
   p.lowest.assign(kPixelCount, NAN);
   p.highest.assign(kPixelCount, NAN);
-  p.median.assign(kPixelCount, MedianEstimate{});
-  p.median_step = std::max<std::int64_t>(p.announced / kMedianSpectra, 1);
   std::int64_t last = std::max<std::int64_t>(p.announced - 1, 0);
   for (int j = 0; j < kChosenSpectra; ++j) p.chosen_ordinal[j] = last * j / (kChosenSpectra - 1);
   p.chosen.assign(static_cast<std::size_t>(kChosenSpectra) * kPixelCount, 0.0f);
@@ -51,8 +52,6 @@ void AddPictureSpectrum(PictureState& p, StdKind kind, std::int64_t record, cons
   if (kind == StdKind::Dark) AddToMean(p.dark, pixels);
   if (kind != StdKind::Scan) return;
   std::int64_t ordinal = p.scan_count++;
-  bool to_median = ordinal % p.median_step == 0;
-  p.median_count += to_median;
   // Without branches in the loop over every record, so that it runs on
   // many pixels at once; a pixel without a finite value yet holds NaN,
   // which compares false.
@@ -68,10 +67,11 @@ void AddPictureSpectrum(PictureState& p, StdKind kind, std::int64_t record, cons
     highest[i] = (finite & !(value <= high)) ? value : high;
   }
   p.nonfinite += nonfinite;
-  for (int i = 0; to_median && i < kPixelCount; ++i) {
-    if (std::isfinite(pixels[i])) AddToMedian(p.median[i], pixels[i]);
-  }
   constexpr std::size_t kBytes = sizeof(float) * kPixelCount;
+  if (ordinal % p.sample_step == 0 && p.sampled_count < kMedianSpectra && !p.sampled.empty()) {
+    float* column = p.sampled.data() + p.sampled_count++;
+    for (int i = 0; i < kPixelCount; ++i) column[i * kMedianSpectra] = pixels[i];
+  }
   if (p.kept_records.size() < p.kept.size() / kPixelCount) {
     std::memcpy(p.kept.data() + p.kept_records.size() * kPixelCount, pixels, kBytes);
     p.kept_records.push_back(record);
@@ -83,6 +83,31 @@ void AddPictureSpectrum(PictureState& p, StdKind kind, std::int64_t record, cons
   }
   std::memcpy(p.latest.data(), pixels, kBytes);
   p.latest_record = record;
+}
+
+void PictureMedian(const PictureState& p, double* values) {
+  std::vector<float> column;
+  column.reserve(static_cast<std::size_t>(p.sampled_count));
+  for (int i = 0; i < kPixelCount; ++i) {
+    column.clear();
+    const float* values_at_i = p.sampled.data() + i * kMedianSpectra;
+    for (std::int64_t k = 0; k < p.sampled_count; ++k) {
+      if (std::isfinite(values_at_i[k])) column.push_back(values_at_i[k]);
+    }
+    if (column.empty()) {
+      values[i] = NAN;
+      continue;
+    }
+    auto half = column.begin() + static_cast<std::ptrdiff_t>(column.size() / 2);
+    std::nth_element(column.begin(), half, column.end());
+    double upper = *half;
+    if (column.size() % 2) {
+      values[i] = upper;
+    } else {
+      double lower = *std::max_element(column.begin(), half);
+      values[i] = lower / 2 + upper / 2;
+    }
+  }
 }
 
 }  // namespace vulconv

@@ -2,8 +2,8 @@
 // reference and dark spectra, as one SVG file. Its memory is fixed per pixel
 // whatever the number of spectra: up to kMaxSpectraDrawn scan spectra are
 // kept and drawn one by one; beyond that, the range from the lowest to the
-// highest value at each pixel, the median at each pixel (estimated as the
-// spectra come, see median_estimate.h) and a few spectra chosen evenly.
+// highest value at each pixel, the median at each pixel of up to
+// kMedianSpectra spectra taken evenly, and a few spectra chosen evenly.
 #ifndef VULCONV_OUTPUT_OVERVIEW_PICTURE_H_
 #define VULCONV_OUTPUT_OVERVIEW_PICTURE_H_
 
@@ -12,17 +12,16 @@
 #include <string_view>
 #include <vector>
 
-#include "output/median_estimate.h"
 #include "output/std_writer.h"
 
 namespace vulconv {
 
 inline constexpr std::int64_t kMaxSpectraDrawn = 50;
 inline constexpr int kChosenSpectra = 5;
-/// The median at each pixel is estimated from about this many scan spectra
-/// taken evenly, at most: its cost per spectrum would otherwise be most of
-/// a run's.
-inline constexpr std::int64_t kMedianSpectra = 128;
+/// The median at each pixel is that of at most this many scan spectra
+/// taken evenly, kept whole (512 KiB): exact for them, and cheaper than any
+/// estimate over every spectrum.
+inline constexpr std::int64_t kMedianSpectra = 64;
 
 /// The mean at each pixel of the spectra of one kind, over finite values.
 struct SpectrumMean {
@@ -38,9 +37,9 @@ struct PictureState {
   std::vector<float> kept;         // each scan spectrum, when no more than kMaxSpectraDrawn are announced
   std::vector<std::int64_t> kept_records;
   std::vector<float> lowest, highest;  // at each pixel, NaN until a finite value
-  std::vector<MedianEstimate> median;
-  std::int64_t median_step = 1;   // every median_step-th scan spectrum goes into it
-  std::int64_t median_count = 0;  // spectra that went into it
+  std::vector<float> sampled;     // the spectra the median is taken of, pixel by pixel
+  std::int64_t sample_step = 1;   // every sample_step-th scan spectrum is one
+  std::int64_t sampled_count = 0;
   std::int64_t chosen_ordinal[kChosenSpectra] = {};  // which scan spectra to keep
   int chosen_count = 0;                              // kept so far
   std::vector<float> chosen;
@@ -55,6 +54,10 @@ void StartPicture(PictureState& p, std::int64_t announced_scan_count);
 
 /// Adds a spectrum of kPixelCount values; high and low spectra are not drawn.
 void AddPictureSpectrum(PictureState& p, StdKind kind, std::int64_t record, const float* pixels);
+
+/// The median at each pixel of the sampled spectra's finite values (NaN
+/// where there is none), in values[kPixelCount].
+void PictureMedian(const PictureState& p, double* values);
 
 /// The SVG file; the title tells the scan's name and its date and time texts.
 void AppendPictureSvg(std::string& out, const PictureState& p, std::string_view scan_name,

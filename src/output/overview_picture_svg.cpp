@@ -228,19 +228,18 @@ std::string DrawSummary(std::string& out, const PictureState& p, const PlotArea&
   const float* chosen[kChosenSpectra + 1];
   std::int64_t record[kChosenSpectra + 1];
   int drawn = DrawnChosen(p, chosen, record);
-  std::string about = std::to_string(p.scan_count) + " scan spectra: their range and median " +
-                      (p.median_count < p.scan_count
-                           ? "(P-square estimate from " + std::to_string(p.median_count) +
-                                 " taken evenly)"
-                           : std::string("(P-square estimate)")) +
-                      " at each pixel, and records";
+  std::string about = std::to_string(p.scan_count) + " scan spectra: their range and median";
+  if (p.sampled_count < p.scan_count) {
+    about += " (of " + std::to_string(p.sampled_count) + " taken evenly)";
+  }
+  about += " at each pixel, and records";
   std::vector<double> values(kPixelCount);
   for (int k = 0; k < drawn; ++k) {
     FloatValues(chosen[k], values.data());
     AppendCurvePath(out, area, values.data(), kPixelCount, StrokeAttributes(kChosenColour, "1.5"));
     about += (k ? ", " : " ") + std::to_string(record[k]);
   }
-  for (int i = 0; i < kPixelCount; ++i) values[i] = MedianOf(p.median[i]);
+  PictureMedian(p, values.data());
   AppendCurvePath(out, area, values.data(), kPixelCount, StrokeAttributes(kMedianColour, "3"));
   AppendLegend(out, legend++, kBandColour, true, "scan range");
   AppendLegend(out, legend++, kMedianColour, false, "scan median");

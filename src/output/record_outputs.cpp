@@ -32,7 +32,7 @@ bool HasNonFinite(const SpectrumRecord& record) {
 
 void BeginRunOutputs(RunOutputs& outputs, std::int64_t count) {
   if (outputs.plan.choice.overview) {
-    StartOverview(outputs.write.overview, outputs.format.overview, outputs.plan, count);
+    StartOverview(outputs.write.overview, outputs.plan, count);
   }
 }
 
@@ -84,11 +84,11 @@ void FormatRecord(const OutputPlan& plan, FormatState& state, const OutputRecord
   }
 }
 
-void WriteRecord(RunOutputs& outputs, RecordTexts& texts) {
+void WriteRecord(RunOutputs& outputs, const OutputRecord& record, RecordTexts& texts) {
   WriteFileSafely(texts.std_name, texts.std_temp, texts.std_text.get(), texts.std_size);
   WriteState& w = outputs.write;
   if (w.qdoas_open) AppendStreamFile(w.qdoas, texts.qdoas);
-  if (outputs.plan.choice.overview) WriteOverview(w.overview, texts.overview);
+  if (outputs.plan.choice.overview) WriteOverview(w.overview, record, texts.overview);
   ++w.written;
 }
 
@@ -116,7 +116,7 @@ bool EndScanOutputs(RunOutputs& outputs) {
 
 void EndRunOutputs(RunOutputs& outputs, std::string_view date, std::string_view time) {
   if (outputs.plan.choice.overview) {
-    FinishOverview(outputs.write.overview, outputs.format.overview, date, time);
+    FinishOverview(outputs.write.overview, date, time);
   }
 }
 

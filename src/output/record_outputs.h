@@ -64,7 +64,7 @@ void FormatRecord(const OutputPlan& plan, FormatState& state, const OutputRecord
                   RecordTexts& texts);
 
 /// Prints the notice and writes the texts, in the order of the records.
-void WriteRecord(RunOutputs& outputs, RecordTexts& texts);
+void WriteRecord(RunOutputs& outputs, const OutputRecord& record, RecordTexts& texts);
 
 /// Ends the outputs of the binary file: its files take their names with the
 /// next commit.

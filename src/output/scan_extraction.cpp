@@ -77,7 +77,7 @@ FirstSpectrumTime ExtractScanSpectra(std::int64_t announced_count, ScanTextFile&
   };
   RunRecordPipeline(produce, [&](RecordJob& job) {
     if (!job.notice.empty()) PrintLine(job.notice);
-    if (job.has_record) WriteRecord(outputs, job.texts);
+    if (job.has_record) WriteRecord(outputs, job.record, job.texts);
   });
   CloseSpectrumFile(file);
   EndBinaryFile(outputs);

@@ -1,6 +1,6 @@
 // The overview files' formatters: escapes of hostile names, pixel statistics,
-// whole table, track and picture files, the median estimate, the plot pieces
-// and the picture's size bound.
+// whole table, track and picture files, the median of the sampled spectra,
+// the plot pieces and the picture's size bound.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "input/binary_file.h"
-#include "output/median_estimate.h"
 #include "output/overview_picture.h"
 #include "output/overview_table.h"
 #include "output/overview_track.h"
@@ -147,27 +146,36 @@ TEST(Overview, TableAndTrackFiles) {
   EXPECT_EQ(kml, "</Document>\n</kml>\n");
 }
 
-TEST(Overview, MedianEstimate) {
-  const std::pair<std::vector<double>, double> exact[] = {
-      {{}, NAN}, {{3}, 3}, {{5, 1}, 3}, {{5, 1, 4}, 4}, {{4, 2, 8, 6}, 5}, {{9, 1, 5, 7, 3}, 5}};
-  for (const auto& [values, median] : exact) {
-    MedianEstimate m;
-    for (double v : values) AddToMedian(m, v);
-    EXPECT_TRUE(MedianOf(m) == median || (std::isnan(median) && std::isnan(MedianOf(m))));
-  }
-  // 0..10000 shuffled, in order, in reverse; exponential values (median ln 2).
-  std::vector<double> values(10001);
-  for (int i = 0; i <= 10000; ++i) values[i] = i;
-  std::mt19937 random(3);
-  std::exponential_distribution<double> exponential(1.0);
-  for (int order = 0; order < 4; ++order) {
-    if (order == 0) std::shuffle(values.begin(), values.end(), random);
-    if (order == 1) std::sort(values.begin(), values.end());
-    if (order == 2) std::reverse(values.begin(), values.end());
-    if (order == 3) for (double& v : values) v = 10000 * exponential(random) / std::log(4.0);
-    MedianEstimate m;
-    for (double v : values) AddToMedian(m, v);
-    EXPECT_NEAR(MedianOf(m), 5000, 100) << "order " << order;
+// The median at each pixel is that of the spectra taken evenly: every
+// scan spectrum holds its ordinal o at every pixel, but pixel 1 is NaN
+// where o % 20 == 10, pixel 2 holds -o and pixel 3 is never finite.
+TEST(Overview, PictureMedian) {
+  struct Case {
+    std::int64_t announced, came;
+    double median[4];
+  } cases[] = {
+      {640, 640, {315, 310, -315, NAN}},  // 0, 10, .. 630
+      {640, 95, {45, 40, -45, NAN}},      // the file came short: 0, 10, .. 90
+      {100, 100, {49, 48, -49, NAN}},     // 0, 2, .. 98
+      {129, 129, {63, 63, -63, NAN}},     // 0, 3, .. 126: 43 of them
+  };
+  for (const Case& c : cases) {
+    PictureState p;
+    StartPicture(p, c.announced);
+    std::vector<float> pixels(kPixelCount);
+    for (std::int64_t o = 0; o < c.came; ++o) {
+      std::fill(pixels.begin(), pixels.end(), static_cast<float>(o));
+      if (o % 20 == 10) pixels[1] = NAN;
+      pixels[2] = static_cast<float>(-o);
+      pixels[3] = o % 2 ? INFINITY : NAN;
+      AddPictureSpectrum(p, StdKind::Scan, o, pixels.data());
+    }
+    std::vector<double> median(kPixelCount);
+    PictureMedian(p, median.data());
+    for (int i = 0; i < 4; ++i) {
+      EXPECT_TRUE(median[i] == c.median[i] || (std::isnan(c.median[i]) && std::isnan(median[i])))
+          << c.announced << " " << c.came << " pixel " << i << ": " << median[i];
+    }
   }
 }
 
