@@ -74,11 +74,15 @@ TEST(Overview, PixelStats) {
       {{NAN, INFINITY, -INFINITY}, {false, 0, 0, 0, 3}},
       {{2, NAN, -3.5f, 7, INFINITY}, {true, -3.5f, 7, 5.5 / 3, 2}},
       {{-1, -2}, {true, -2, -1, -1.5, 0}},
-      {{3e38f, 3e38f, 3e38f}, {true, 3e38f, 3e38f, static_cast<double>(3e38f), 0}}};
+      {{3e38f, 3e38f, 3e38f}, {true, 3e38f, 3e38f, static_cast<double>(3e38f), 0}},
+      // Four lanes, pixel i in lane i % 4, met in lane order: the zero of the
+      // first lane is the minimum though -0 came first.
+      {{5, -0.0f, 9, 8, 0.0f, NAN, 1, 2, 3}, {true, 0.0f, 9, 3.5, 1}}};
   for (const Case& c : cases) {
     PixelStats s = ComputePixelStats(c.pixels.data(), c.pixels.size());
     EXPECT_EQ(s.any_finite, c.stats.any_finite);
     EXPECT_EQ(s.minimum, c.stats.minimum);
+    EXPECT_EQ(std::signbit(s.minimum), std::signbit(c.stats.minimum));
     EXPECT_EQ(s.maximum, c.stats.maximum);
     EXPECT_DOUBLE_EQ(s.mean, c.stats.mean);
     EXPECT_EQ(s.nonfinite, c.stats.nonfinite);
