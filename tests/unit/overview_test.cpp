@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -77,7 +78,9 @@ TEST(Overview, PixelStats) {
       {{3e38f, 3e38f, 3e38f}, {true, 3e38f, 3e38f, static_cast<double>(3e38f), 0}},
       // Four lanes, pixel i in lane i % 4, met in lane order: the zero of the
       // first lane is the minimum though -0 came first.
-      {{5, -0.0f, 9, 8, 0.0f, NAN, 1, 2, 3}, {true, 0.0f, 9, 3.5, 1}}};
+      {{5, -0.0f, 9, 8, 0.0f, NAN, 1, 2, 3}, {true, 0.0f, 9, 3.5, 1}},
+      {{1, -0.0f, 2, 3, 0.0f}, {true, 0.0f, 3, 1.2, 0}},  // the last pixel's lane is 0
+      {{FLT_MAX, -FLT_MAX}, {true, -FLT_MAX, FLT_MAX, 0, 0}}};
   for (const Case& c : cases) {
     PixelStats s = ComputePixelStats(c.pixels.data(), c.pixels.size());
     EXPECT_EQ(s.any_finite, c.stats.any_finite);
@@ -162,6 +165,7 @@ TEST(Overview, PictureMedian) {
       {640, 95, {45, 40, -45, NAN}},      // the file came short: 0, 10, .. 90
       {100, 100, {49, 48, -49, NAN}},     // 0, 2, .. 98
       {129, 129, {63, 63, -63, NAN}},     // 0, 3, .. 126: 43 of them
+      {65, 65, {32, 33, -32, NAN}},       // 0, 2, .. 64: 33 of them
   };
   for (const Case& c : cases) {
     PictureState p;
