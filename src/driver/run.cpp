@@ -51,7 +51,7 @@ void Convert(ConversionContext& ctx) {
   EndRunOutputs(outputs, ctx.first.date, ctx.first.time);
   CloseScanTextFile(ctx.scan_text);
   // A completed run is reported only once its files are on the device.
-  FlushWrittenFiles(ctx.output.folder);
+  CommitWrittenFiles();
 }
 
 }  // namespace

@@ -59,16 +59,13 @@ void AppendKmlPoint(std::string& out, const OverviewRow& row) {
   out += "<Placemark>\n<name>";
   AppendXmlText(out, row.std_name);
   out += "</name>\n";
-  std::string text;
-  if (AppendIsoDateTime(text, row.date, row.time)) {
-    out += "<TimeStamp><when>" + text + "</when></TimeStamp>\n";
-  }
+  std::string when, text;
+  bool timed = AppendIsoDateTime(when, row.date, row.time);
+  if (timed) out.append("<TimeStamp><when>").append(when).append("</when></TimeStamp>\n");
   out += "<ExtendedData>\n";
-  text.clear();
   AppendInteger(text, row.record);
   AppendKmlData(out, "record", text);
-  text.clear();
-  if (AppendIsoDateTime(text, row.date, row.time)) AppendKmlData(out, "time", text);
+  if (timed) AppendKmlData(out, "time", when);
   text.clear();
   AppendDoubleText(text, row.altitude);
   AppendKmlData(out, "altitude", text);

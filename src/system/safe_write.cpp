@@ -226,26 +226,11 @@ void CleanUpAndRaise(int sig) {
   EndRunOnFile(what, name);
 }
 
-// The index of a folder. When first seen it is opened, and the temporaries
-// of killed runs are removed from it (those with this process's id too, so
-// that none is in the way).
-std::size_t FolderIndex(std::string_view name) {
-  for (std::size_t i = 0; i < folders.size(); ++i) {
-    if (folders[i].name == name) return i;
-  }
-  folders.push_back({std::string(name), OpenFolder(std::string(name)), false});
-  RemoveDeadRunsTemporaries(folders.back().name);
-  return folders.size() - 1;
-}
-
-std::size_t FolderIndexOf(const std::string& path) {
+// The folder of path, with its separator.
+std::string_view FolderOf(const std::string& path) {
   std::size_t end = path.size();
   while (end > 0 && !IsFolderSeparator(path[end - 1])) --end;
-  return FolderIndex(std::string_view(path.data(), end));
-}
-
-std::string NewTempName(std::size_t folder) {
-  return TemporaryName(folders[folder].name, temps_made++);
+  return std::string_view(path.data(), end);
 }
 
 // The index of a folder already open, or -1; reads only what the writing
@@ -255,6 +240,22 @@ int KnownFolderIndex(std::string_view name) {
     if (folders[i].name == name) return static_cast<int>(i);
   }
   return -1;
+}
+
+// The index of a folder. When first seen it is opened, and the temporaries
+// of killed runs are removed from it (those with this process's id too, so
+// that none is in the way).
+std::size_t FolderIndex(std::string_view name) {
+  if (int known = KnownFolderIndex(name); known >= 0) return static_cast<std::size_t>(known);
+  folders.push_back({std::string(name), OpenFolder(std::string(name)), false});
+  RemoveDeadRunsTemporaries(folders.back().name);
+  return folders.size() - 1;
+}
+
+std::size_t FolderIndexOf(const std::string& path) { return FolderIndex(FolderOf(path)); }
+
+std::string NewTempName(std::size_t folder) {
+  return TemporaryName(folders[folder].name, temps_made++);
 }
 
 // Makes the batch's next entry live: from here on a signal removes it.
@@ -401,13 +402,11 @@ AheadTemp MakeTempAhead(const std::string& path) {
   AheadTemp temp;
   ahead_making = 1;
   if (!stopping) {
-    std::size_t end = path.size();
-    while (end > 0 && !IsFolderSeparator(path[end - 1])) --end;
-    int folder = KnownFolderIndex(std::string_view(path.data(), end));
+    int folder = KnownFolderIndex(FolderOf(path));
     int slot = 0;
     while (slot < kAheadSlots && ahead_live[slot]) ++slot;
     if (folder >= 0 && slot < kAheadSlots) {
-      ahead_temp[slot] = TemporaryName(folders[folder].name, temps_made++);
+      ahead_temp[slot] = NewTempName(static_cast<std::size_t>(folder));
       ahead_live[slot] = 1;
       temp.slot = slot;
       temp.fd = OpenNew(ahead_temp[slot], false);
@@ -453,7 +452,5 @@ void CommitWrittenFiles() {
     folder.in_batch = false;
   }
 }
-
-void FlushWrittenFiles(const std::string&) { CommitWrittenFiles(); }
 
 }  // namespace vulconv

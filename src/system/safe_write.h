@@ -104,10 +104,6 @@ void DiscardStreamFile(StreamFile& file);
 /// before the lines still held.
 void CommitWrittenFiles();
 
-/// Commits the last batch, so that a completed run is reported only once
-/// its files are on the device. folder is the output folder.
-void FlushWrittenFiles(const std::string& folder);
-
 }  // namespace vulconv
 
 #endif  // VULCONV_SYSTEM_SAFE_WRITE_H_
