@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "output/number_text.h"
-#include "output/std_writer.h"
+#include "output/shared/number_text.h"
+#include "output/std/std_format.h"
 
 namespace vulconv {
 namespace {

@@ -16,9 +16,9 @@
 #include "input/parameter_file.h"
 #include "input/scan_text.h"
 #include "input/binary_file.h"
-#include "output/calibration_extraction.h"
-#include "output/output_folder.h"
-#include "output/scan_extraction.h"
+#include "convert/calibration_pass.h"
+#include "convert/output_folder.h"
+#include "convert/scan_pass.h"
 
 namespace vulconv {
 namespace {

@@ -2,7 +2,7 @@
 // lines and writes "zenith azimuth" for each, for tools/solar_check.py.
 #include <cstdio>
 
-#include "output/solar_position.h"
+#include "time/solar_position.h"
 
 int main() {
   vulconv::CalendarDate d;

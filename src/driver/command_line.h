@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "output/record_outputs.h"
+#include "convert/run_outputs.h"
 
 namespace vulconv {
 

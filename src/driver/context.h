@@ -8,8 +8,8 @@
 #include "input/calibration_location.h"
 #include "input/parameter_file.h"
 #include "input/scan_text.h"
-#include "output/record_outputs.h"
-#include "output/scan_extraction.h"
+#include "convert/run_outputs.h"
+#include "convert/scan_pass.h"
 
 namespace vulconv {
 

@@ -1,7 +1,7 @@
 // Spectrum binary files: a bare run of records of 2048 little-endian
 // float32 pixel values, 8192 bytes each.
-#ifndef VULCONV_INPUT_SPECTRUM_FILE_H_
-#define VULCONV_INPUT_SPECTRUM_FILE_H_
+#ifndef VULCONV_INPUT_BINARY_FILE_H_
+#define VULCONV_INPUT_BINARY_FILE_H_
 
 #include <array>
 #include <cstdint>
@@ -44,4 +44,4 @@ void DecodeRecord(const unsigned char* bytes, SpectrumRecord& record);
 
 }  // namespace vulconv
 
-#endif  // VULCONV_INPUT_SPECTRUM_FILE_H_
+#endif  // VULCONV_INPUT_BINARY_FILE_H_

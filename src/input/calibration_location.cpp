@@ -10,6 +10,7 @@
 #include "system/files.h"
 #include "input/file_names.h"
 #include "input/text_numbers.h"
+#include "time/civil_date.h"
 
 namespace vulconv {
 namespace {
@@ -90,13 +91,6 @@ std::string CalibrationOwnName(const std::string& lower_bare, std::string_view s
   std::size_t drop = scan == std::string::npos ? 3 : scan + 4;
   base.erase(0, drop);
   return "Cal" + base + std::string(suffix);
-}
-
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int DaysInMonth(int year, int month) {
-  static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
 }
 
 // Value of a text of decimal digits only; -1 when any other character is in it.

@@ -6,8 +6,8 @@
 #include "input/calibration_location.h"
 #include "input/file_names.h"
 #include "input/scan_text.h"
-#include "output/calibration_extraction.h"
-#include "output/scan_extraction.h"
+#include "convert/calibration_pass.h"
+#include "convert/scan_pass.h"
 #include "system/platform.h"
 
 using namespace vulconv;

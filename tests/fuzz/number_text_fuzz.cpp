@@ -6,7 +6,7 @@
 
 #include "fuzz_check.h"
 #include "number_reference.h"
-#include "output/number_text.h"
+#include "output/shared/number_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vulconv;

@@ -5,9 +5,9 @@
 #include "input/file_names.h"
 #include "input/parameter_file.h"
 #include "input/scan_text.h"
-#include "output/calibration_extraction.h"
-#include "output/output_folder.h"
-#include "output/scan_extraction.h"
+#include "convert/calibration_pass.h"
+#include "convert/output_folder.h"
+#include "convert/scan_pass.h"
 
 namespace vulconv {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "input/binary_file.h"
 #include "number_reference.h"
-#include "output/float_lines.h"
+#include "output/shared/float_lines.h"
 
 namespace vulconv {
 namespace {

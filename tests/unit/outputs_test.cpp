@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "input/line_parse.h"
-#include "output/date_time.h"
-#include "output/qdoas_file.h"
-#include "output/scan_extraction.h"
+#include "time/civil_date.h"
+#include "output/qdoas/qdoas_file.h"
+#include "convert/scan_pass.h"
 
 namespace vulconv {
 namespace {

@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "input/binary_file.h"
-#include "output/overview_picture.h"
-#include "output/overview_table.h"
-#include "output/overview_track.h"
-#include "output/svg_plot.h"
-#include "output/text_escape.h"
+#include "output/overview/overview_picture.h"
+#include "output/overview/overview_table.h"
+#include "output/overview/overview_track.h"
+#include "output/overview/svg_plot.h"
+#include "output/shared/text_escape.h"
 
 namespace vulconv {
 namespace {

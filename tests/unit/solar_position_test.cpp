@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "output/solar_position.h"
+#include "time/solar_position.h"
 
 namespace vulconv {
 namespace {
