@@ -1,7 +1,7 @@
 // LD_PRELOAD shim that fails one kind of file call from its Nth use on, as a
 // full disk, a failing device or a signal would. VULCONV_FAULT="CALL N WHAT
-// [once]": CALL is create (an open with O_CREAT), write (and pwrite), close
-// (descriptors above 2), rename, syncfs, fsync, unlink, or all (from the
+// [once]": CALL is create (an open with O_CREAT), write (and pwrite), pread,
+// close (descriptors above 2), rename, syncfs, fsync, unlink, or all (from the
 // Nth write on, every one of them fails: a pulled stick); WHAT is an errno
 // name, returned by that call and, unless "once", by every later one, or a
 // signal name raised at that call.
@@ -51,7 +51,9 @@ static int Fails(const char* kind) {
 int open(const char* path, int flags, ...) {
   va_list args;
   va_start(args, flags);
-  mode_t mode = (flags & O_CREAT) ? va_arg(args, mode_t) : 0;
+  // An unnamed file (O_TMPFILE) takes a mode as a created one does.
+  int needs_mode = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE;
+  mode_t mode = needs_mode ? va_arg(args, mode_t) : 0;
   va_end(args);
   if ((flags & O_CREAT) && Fails("create")) return -1;
   return REAL(open)(path, flags, mode);
@@ -61,6 +63,9 @@ ssize_t write(int fd, const void* data, size_t size) {
 }
 ssize_t pwrite(int fd, const void* data, size_t size, off_t offset) {
   return fd > 2 && Fails("write") ? -1 : REAL(pwrite)(fd, data, size, offset);
+}
+ssize_t pread(int fd, void* data, size_t size, off_t offset) {
+  return Fails("pread") ? -1 : REAL(pread)(fd, data, size, offset);
 }
 int close(int fd) {
   if (fd > 2 && Fails("close")) {

@@ -6,7 +6,7 @@
 #include "input/file_names.h"
 #include "convert/record_pipeline.h"
 #include "system/console.h"
-#include "system/safe_write.h"
+#include "system/write_batch.h"
 
 namespace vulconv {
 
@@ -37,14 +37,14 @@ void RunPass(const CalibrationPass& pass, const FirstSpectrumTime& first, RunOut
     r.info.time = first.time;
     r.info.scans = plan.coadded_scans;
     r.info.exposure = plan.exposure_time;
-    FormatRecord(plan, outputs.format, r, job.texts);
+    FormatRecord(*outputs.writer, plan, outputs.format, r, job.texts);
     return true;
   };
   RunRecordPipeline(produce, [&](RecordJob& job) { WriteRecord(outputs, job.record, job.texts); });
   CloseSpectrumFile(file);
   EndBinaryFile(outputs);
-  CommitWrittenFiles();
-  PrintLine("Extracted " + std::to_string(outputs.write.written) + " std files from " +
+  CommitBatch(*outputs.writer);
+  PrintRunLine(*outputs.writer, "Extracted " + std::to_string(outputs.write.written) + " std files from " +
             pass.label + " bin.");
   std::fflush(stdout);
 }

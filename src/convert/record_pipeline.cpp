@@ -6,7 +6,7 @@
 #include <mutex>
 #include <thread>
 
-#include "system/safe_write.h"
+#include "system/cleanup.h"
 
 namespace vulconv {
 

@@ -33,7 +33,7 @@ bool HasNonFinite(const SpectrumRecord& record) {
 
 void BeginRunOutputs(RunOutputs& outputs, std::int64_t count) {
   if (outputs.plan.choice.overview) {
-    StartOverview(outputs.write.overview, outputs.plan.output.folder, outputs.plan.scan_file_name,
+    StartOverview(outputs.write.overview, *outputs.writer, outputs.plan.output.folder, outputs.plan.scan_file_name,
                   count);
   }
 }
@@ -48,15 +48,15 @@ void BeginBinaryFile(RunOutputs& outputs, const std::string& std_prefix, std::in
     std::string head;
     std::size_t count_at = 0;
     AppendQdoasHeader(head, count, count_at);
-    w.qdoas = OpenStreamFile(std_prefix + "asc");
+    w.qdoas = OpenStreamFile(*outputs.writer, std_prefix + "asc");
     w.qdoas_count_at = static_cast<std::int64_t>(count_at);
     AppendStreamFile(w.qdoas, head);
     w.qdoas_open = true;
   }
 }
 
-void FormatRecord(const OutputPlan& plan, FormatState& state, const OutputRecord& record,
-                  RecordTexts& texts) {
+void FormatRecord(FileWriter& writer, const OutputPlan& plan, FormatState& state,
+                  const OutputRecord& record, RecordTexts& texts) {
   SetStdFileName(texts.std_name, state.std_prefix, record.info.index);
   std::size_t bound = StdFileSizeBound(record.info);
   if (texts.std_room < bound) {
@@ -67,7 +67,7 @@ void FormatRecord(const OutputPlan& plan, FormatState& state, const OutputRecord
   char* pixels_end = nullptr;
   char* end = FormatStdFile(record.kind, record.record, record.info, begin, &pixels_end);
   texts.std_size = static_cast<std::size_t>(end - begin);
-  texts.std_temp = MakeTempAhead(texts.std_name);
+  texts.std_temp = MakeTempAhead(writer, texts.std_name);
   if (!plan.choice.qdoas && !plan.choice.overview) return;
   SpectrumFacts facts = FactsOf(record, state.sun);
   if (plan.choice.qdoas) {
@@ -87,7 +87,8 @@ void FormatRecord(const OutputPlan& plan, FormatState& state, const OutputRecord
 }
 
 void WriteRecord(RunOutputs& outputs, const OutputRecord& record, RecordTexts& texts) {
-  WriteFileSafely(texts.std_name, texts.std_temp, texts.std_text.get(), texts.std_size);
+  WriteWholeFile(*outputs.writer, texts.std_name, texts.std_temp, texts.std_text.get(),
+                 texts.std_size);
   WriteState& w = outputs.write;
   if (w.qdoas_open) AppendStreamFile(w.qdoas, texts.qdoas);
   if (outputs.plan.choice.overview) WriteOverview(w.overview, record, texts.overview);

@@ -2,9 +2,9 @@
 // always, and beside them the files the options add.
 //
 // Each record is read once. Its texts are formatted first (FormatRecord,
-// no side effects but on the format state) and written after
-// (WriteRecord), so that the formatting of one record can go on while an
-// earlier one is being written.
+// which changes nothing but the format state and makes the STD file's
+// temporary) and written after (WriteRecord), so that the formatting of one
+// record can go on while an earlier one is being written.
 #ifndef VULCONV_CONVERT_RUN_OUTPUTS_H_
 #define VULCONV_CONVERT_RUN_OUTPUTS_H_
 
@@ -15,7 +15,8 @@
 #include "convert/output_plan.h"
 #include "output/shared/spectrum_info.h"
 #include "output/overview/overview_files.h"
-#include "system/safe_write.h"
+#include "system/stream_file.h"
+#include "system/write_batch.h"
 
 namespace vulconv {
 
@@ -48,6 +49,7 @@ struct WriteState {
 };
 
 struct RunOutputs {
+  FileWriter* writer = nullptr;  // the conversion's
   OutputPlan plan;
   FormatState format;
   WriteState write;
@@ -60,9 +62,9 @@ void BeginRunOutputs(RunOutputs& outputs, std::int64_t count);
 /// std_prefix and which holds count whole records.
 void BeginBinaryFile(RunOutputs& outputs, const std::string& std_prefix, std::int64_t count);
 
-/// Formats every text of the record.
-void FormatRecord(const OutputPlan& plan, FormatState& state, const OutputRecord& record,
-                  RecordTexts& texts);
+/// Formats every text of the record, and makes its STD file's temporary.
+void FormatRecord(FileWriter& writer, const OutputPlan& plan, FormatState& state,
+                  const OutputRecord& record, RecordTexts& texts);
 
 /// Prints the notice and writes the texts, in the order of the records.
 void WriteRecord(RunOutputs& outputs, const OutputRecord& record, RecordTexts& texts);

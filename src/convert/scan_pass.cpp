@@ -7,7 +7,7 @@
 #include "input/file_names.h"
 #include "convert/record_pipeline.h"
 #include "system/console.h"
-#include "system/safe_write.h"
+#include "system/write_batch.h"
 
 namespace vulconv {
 
@@ -33,7 +33,7 @@ bool PositionKnown(const SpectrumTimePosition& place) {
 FirstSpectrumTime ExtractScanSpectra(std::int64_t announced_count, ScanTextFile& text,
                                      RunOutputs& outputs) {
   const OutputPlan& plan = outputs.plan;
-  PrintLine("Extracting " + std::to_string(announced_count) +
+  PrintRunLine(*outputs.writer, "Extracting " + std::to_string(announced_count) +
             " STD files. This could take some time, please be patient...");
   std::fflush(stdout);
   SpectrumFile file = OpenSpectrumFile(plan.scan_file_name);
@@ -72,19 +72,19 @@ FirstSpectrumTime ExtractScanSpectra(std::int64_t announced_count, ScanTextFile&
     r.info.user_param = place.user_param;
     r.has_position = PositionKnown(place);
     r.has_angles = place.angle_fields;
-    FormatRecord(plan, outputs.format, r, job.texts);
+    FormatRecord(*outputs.writer, plan, outputs.format, r, job.texts);
     return true;
   };
   RunRecordPipeline(produce, [&](RecordJob& job) {
-    if (!job.notice.empty()) PrintLine(job.notice);
+    if (!job.notice.empty()) PrintRunLine(*outputs.writer, job.notice);
     if (job.has_record) WriteRecord(outputs, job.record, job.texts);
   });
   CloseSpectrumFile(file);
   EndBinaryFile(outputs);
   bool track = EndScanOutputs(outputs);
-  CommitWrittenFiles();
-  PrintLine("Extracted " + std::to_string(outputs.write.written) + " std files from bin.");
-  if (!track) PrintLine("No spectrum of the scan has a GPS position: no track files written.");
+  CommitBatch(*outputs.writer);
+  PrintRunLine(*outputs.writer, "Extracted " + std::to_string(outputs.write.written) + " std files from bin.");
+  if (!track) PrintRunLine(*outputs.writer, "No spectrum of the scan has a GPS position: no track files written.");
   std::fflush(stdout);
   return first;
 }

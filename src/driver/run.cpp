@@ -7,7 +7,8 @@
 #include "driver/command_line.h"
 #include "driver/context.h"
 #include "system/exit_status.h"
-#include "system/safe_write.h"
+#include "system/cleanup.h"
+#include "system/write_batch.h"
 #include "input/calibration_location.h"
 #include "input/file_names.h"
 #include "input/parameter_file.h"
@@ -42,8 +43,10 @@ void Convert(ConversionContext& ctx) {
   ctx.scan_text = OpenScanTextFile(ctx.scan_file_name);
   ctx.structure = DetectFileStructure(ctx.scan_file_name);
   ctx.output = MakeOutputFolder(ctx.scan_file_name, ctx.structure, ctx.scan_text);
-  StartOutputFiles(ctx.output.folder);
+  FileWriter writer;
+  StartOutputFolder(writer, ctx.output.folder);
   RunOutputs outputs;
+  outputs.writer = &writer;
   outputs.plan = {ctx.scan_file_name, ctx.structure,          ctx.output,
                   ctx.params.exposure_time, ctx.params.coadded_scans, ctx.choice};
   ctx.first = ExtractScanSpectra(ctx.spectrum_count, ctx.scan_text, outputs);
@@ -51,7 +54,8 @@ void Convert(ConversionContext& ctx) {
   EndRunOutputs(outputs, ctx.first.date, ctx.first.time);
   CloseScanTextFile(ctx.scan_text);
   // A completed run is reported only once its files are on the device.
-  CommitWrittenFiles();
+  CommitBatch(writer);
+  EndFileWriter(writer);
 }
 
 }  // namespace

@@ -1,20 +1,10 @@
 #include "system/console.h"
 
 #include <cstdio>
-#include <string>
-#include <vector>
 
 namespace vulconv {
 
 namespace {
-
-struct HeldLine {
-  std::size_t behind;  // files waiting when it was printed
-  std::string text;    // with its line break
-};
-
-std::size_t waiting = 0;
-std::vector<HeldLine> held;
 
 void Put(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
@@ -23,24 +13,28 @@ void Put(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdou
 void PrintLine(std::string_view text) { PrintLine("", text); }
 
 void PrintLine(std::string_view prefix, std::string_view name) {
-  if (waiting == 0) {
-    Put(prefix);
-    Put(name);
-    std::fputc('\n', stdout);
-    return;
-  }
-  std::string text;
-  text.reserve(prefix.size() + name.size() + 1);
-  text.append(prefix).append(name).push_back('\n');
-  held.push_back({waiting, std::move(text)});
+  Put(prefix);
+  Put(name);
+  std::fputc('\n', stdout);
 }
 
-void HoldLinesBehind(std::size_t files) { waiting = files; }
+void PrintLine(HeldLines& held, std::string_view text) {
+  if (held.waiting == 0) {
+    PrintLine(text);
+    return;
+  }
+  std::string line;
+  line.reserve(text.size() + 1);
+  line.append(text).push_back('\n');
+  held.lines.push_back({held.waiting, std::move(line)});
+}
 
-void PrintHeldLines(std::size_t files) {
+void HoldLinesBehind(HeldLines& held, std::size_t files) { held.waiting = files; }
+
+void PrintHeldLines(HeldLines& held, std::size_t files) {
   std::size_t n = 0;
-  for (; n < held.size() && held[n].behind <= files; ++n) Put(held[n].text);
-  held.erase(held.begin(), held.begin() + static_cast<std::ptrdiff_t>(n));
+  for (; n < held.lines.size() && held.lines[n].behind <= files; ++n) Put(held.lines[n].text);
+  held.lines.erase(held.lines.begin(), held.lines.begin() + static_cast<std::ptrdiff_t>(n));
 }
 
 }  // namespace vulconv

@@ -1,101 +1,9 @@
+// The file calls that are the same on every platform.
 #include "system/files.h"
-
-#include <cerrno>
-#include <cstdio>
-
-#ifdef _WIN32
-#include <direct.h>
-#include <fcntl.h>
-#include <io.h>
-#include <sys/stat.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#ifdef __linux__
-#include <sys/sendfile.h>
-#endif
-#endif
 
 namespace vulconv {
 
-#ifdef _WIN32
-
-int OpenRegularFile(const std::string& name) {
-  struct _stat64 st;
-  if (_stat64(name.c_str(), &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) return -1;
-  int fd = _open(name.c_str(), _O_RDONLY | _O_BINARY);
-  if (fd < 0) return -1;
-  if (_fstat64(fd, &st) != 0 || (st.st_mode & _S_IFMT) != _S_IFREG) {
-    _close(fd);
-    return -1;
-  }
-  return fd;
-}
-
-std::int64_t OpenFileSize(int fd) {
-  struct _stat64 st;
-  return _fstat64(fd, &st) == 0 ? st.st_size : 0;
-}
-
-std::size_t ReadBytes(int fd, void* buffer, std::size_t size) {
-  char* p = static_cast<char*>(buffer);
-  std::size_t done = 0;
-  while (done < size) {
-    std::size_t want = size - done;
-    if (want > (1u << 30)) want = 1u << 30;
-    int got = _read(fd, p + done, static_cast<unsigned>(want));
-    if (got <= 0) break;
-    done += static_cast<std::size_t>(got);
-  }
-  return done;
-}
-
-void CloseFile(int fd) { _close(fd); }
-
-void MakeFolder(const std::string& name) { _mkdir(name.c_str()); }
-
-#else
-
-int OpenRegularFile(const std::string& name) {
-  // O_NONBLOCK keeps a FIFO from blocking the open; it does nothing to a
-  // regular file, and anything else is refused right after.
-  int fd = open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return -1;
-  struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    close(fd);
-    return -1;
-  }
-  return fd;
-}
-
-std::int64_t OpenFileSize(int fd) {
-  struct stat st;
-  return fstat(fd, &st) == 0 ? static_cast<std::int64_t>(st.st_size) : 0;
-}
-
-std::size_t ReadBytes(int fd, void* buffer, std::size_t size) {
-  char* p = static_cast<char*>(buffer);
-  std::size_t done = 0;
-  while (done < size) {
-    ssize_t got = read(fd, p + done, size - done);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) break;
-    done += static_cast<std::size_t>(got);
-  }
-  return done;
-}
-
-void CloseFile(int fd) { close(fd); }
-
-void MakeFolder(const std::string& name) { mkdir(name.c_str(), 0777); }
-
-#endif
-
-namespace {
-
-std::int64_t ReadThroughChunks(int fd, std::int64_t size, char* chunk, std::size_t chunk_size) {
+std::int64_t ReadThroughInChunks(int fd, std::int64_t size, char* chunk, std::size_t chunk_size) {
   std::int64_t done = 0;
   while (done < size) {
     std::size_t want = size - done < static_cast<std::int64_t>(chunk_size)
@@ -105,35 +13,6 @@ std::int64_t ReadThroughChunks(int fd, std::int64_t size, char* chunk, std::size
     if (got < want) break;
   }
   return done;
-}
-
-}  // namespace
-
-std::int64_t ReadThrough(int fd, std::int64_t size, char* chunk, std::size_t chunk_size) {
-#ifdef __linux__
-  // The kernel reads the file through to /dev/null, so the bytes are read
-  // from storage as with read() but never copied into the process: that
-  // copy was most of what the check cost. Where the kernel cannot do that
-  // for this file, the chunk takes the bytes.
-  int null_fd = open("/dev/null", O_WRONLY | O_CLOEXEC);
-  if (null_fd >= 0) {
-    std::int64_t done = 0;
-    while (done < size) {
-      std::int64_t want = size - done < (1 << 30) ? size - done : (1 << 30);
-      ssize_t got = sendfile(null_fd, fd, nullptr, static_cast<std::size_t>(want));
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0 && done == 0 && (errno == EINVAL || errno == ENOSYS)) break;
-      if (got <= 0) {
-        close(null_fd);
-        return done;
-      }
-      done += got;
-    }
-    close(null_fd);
-    if (done > 0 || size == 0) return done;
-  }
-#endif
-  return ReadThroughChunks(fd, size, chunk, chunk_size);
 }
 
 bool FileExists(const std::string& name) {

@@ -1,12 +1,20 @@
-// The file-system calls of reading: Windows and POSIX side by side.
+// The platform's file calls, the one seam between the program and the
+// operating system's files: files_posix.cpp and files_win32.cpp each define
+// all of it, files.cpp what is the same on both. Nothing above this layer
+// needs to know which system it runs on. Every call that writes, renames,
+// flushes or removes first asks the planted faults (planted_faults.h),
+// through which the tests fail any of them on any platform.
 #ifndef VULCONV_SYSTEM_FILES_H_
 #define VULCONV_SYSTEM_FILES_H_
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace vulconv {
+
+// ---- Reading ----
 
 /// Opens a regular file (a link counts as what it points to) for reading.
 /// Returns -1 for anything else, without blocking on a FIFO or device.
@@ -19,6 +27,7 @@ std::int64_t OpenFileSize(int fd);
 /// (fewer only at the end of the file or on an error).
 std::size_t ReadBytes(int fd, void* buffer, std::size_t size);
 
+/// Closes a file that was only read.
 void CloseFile(int fd);
 
 /// Reads the next size bytes of an open file and drops them; returns the
@@ -26,12 +35,105 @@ void CloseFile(int fd);
 /// (chunk_size bytes) is room for them where they must pass through it.
 std::int64_t ReadThrough(int fd, std::int64_t size, char* chunk, std::size_t chunk_size);
 
-/// Makes one folder through the file system. Whether it worked is not
-/// reported: a missing folder shows when its first file cannot be created.
-void MakeFolder(const std::string& name);
+/// ReadThrough through the chunk alone, as every platform can.
+std::int64_t ReadThroughInChunks(int fd, std::int64_t size, char* chunk, std::size_t chunk_size);
 
 /// True when name is a regular file that can be opened for reading.
 bool FileExists(const std::string& name);
+
+/// Makes one folder. Whether it worked is not reported: a missing folder
+/// shows when its first file cannot be created.
+void MakeFolder(const std::string& name);
+
+// ---- Files the program writes ----
+
+/// Creates a new file that no one else has (never through a link); any
+/// other process may remove its name while it is open. -1 on failure.
+int CreateNewFile(const std::string& name, bool readable);
+
+/// Writes all size bytes at the file's position; false on any failure.
+bool WriteAll(int fd, const char* data, std::size_t size);
+
+/// Writes all size bytes at offset; false on any failure.
+bool WriteAt(int fd, std::int64_t offset, const char* data, std::size_t size);
+
+/// Reads up to size bytes at offset: the count, 0 at the end, -1 on failure.
+std::int64_t ReadAt(int fd, std::int64_t offset, char* out, std::size_t size);
+
+/// Puts the file's data on the device; false on failure.
+bool FlushFile(int fd);
+
+/// Closes a written file; false when the close reports a failure.
+bool CloseWrittenFile(int fd);
+
+/// Why a rename failed, as the console reports it.
+enum class RenameFailure { None, Create, Write };
+
+/// Renames from over to in one step, replacing what is at to (never
+/// writing through a link there). A failure for lack of room or a device
+/// error is Write; any other (a folder at to, a name too long) is Create.
+RenameFailure RenameReplacing(const std::string& from, const std::string& to);
+
+/// Removes the name of a file; true when it is gone or was never there.
+bool RemoveName(const std::string& name);
+
+/// RemoveName for the cleanup on a signal: safe in a signal handler, and
+/// on a file that is still open.
+void RemoveNameInCleanup(const char* name);
+
+// ---- Folders ----
+
+/// Opens a folder ("" is the working folder) for the flushes; -1 where it
+/// cannot be opened or the platform needs no handle.
+int OpenFolder(const std::string& folder);
+
+/// True where one flush of a file system puts every file's data on the
+/// device and reports write-back errors; elsewhere each file is flushed
+/// on its own (FlushFile) before it is closed.
+bool FileSystemFlushWorks();
+
+/// Flushes the data of the file system that holds the open folder.
+bool FlushFileSystem(int folder_fd);
+
+/// Puts the folder's names on the device.
+bool FlushFolder(int folder_fd);
+
+/// Calls visit with each name in folder ("" is the working folder) that is
+/// not a folder itself.
+void ForEachFileName(const std::string& folder, const std::function<void(const char*)>& visit);
+
+/// True when the file at name was last changed more than seconds ago.
+bool OlderThan(const std::string& name, std::int64_t seconds);
+
+// ---- Locks that the system drops when their process ends ----
+
+/// A lock file's handle; -1 for none.
+using LockHandle = std::intptr_t;
+
+/// Creates the file name, in folder, holding a lock that lasts while this
+/// process keeps the handle; -1 when none can be had. Where the system
+/// allows it, the file appears already locked.
+LockHandle CreateLockFile(const std::string& folder, const std::string& name);
+
+/// What a lock file tells of the process that made it.
+enum class LockOwner { Running, Ended, Unknown };
+
+/// Running while a process holds name's lock. Ended when none does: the
+/// lock is then taken into ended, until RemoveEndedLock. Unknown where
+/// locks cannot be tested there.
+LockOwner ProbeLockFile(const std::string& name, LockHandle& ended);
+
+/// Removes the lock file of an ended process, taken by ProbeLockFile.
+void RemoveEndedLock(LockHandle ended, const std::string& name);
+
+/// Ends this process's own lock: removes its name, then its handle.
+void RemoveOwnLock(LockHandle own, const std::string& name);
+
+// ---- The process ----
+
+/// 64 bits from the operating system's random source (with the process id
+/// and the clock mixed in should it fail).
+std::uint64_t RandomBits();
 
 }  // namespace vulconv
 

@@ -1,115 +1,111 @@
 #include "system/temporaries.h"
 
-#include <cerrno>
+#include <map>
+#include <vector>
 
-#ifdef _WIN32
-#include <io.h>
-#include <process.h>
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#else
-#include <dirent.h>
-#include <signal.h>
-#include <unistd.h>
-#endif
+#include "system/files.h"
 
 namespace vulconv {
 
 namespace {
 
 constexpr std::string_view kStart = ".vulconv-";
-constexpr std::string_view kEnd = ".tmp";
+constexpr std::string_view kTemporaryEnd = ".tmp";
+constexpr std::string_view kLockEnd = ".lock";
+constexpr std::size_t kRunDigits = 16;
 
-std::int64_t OwnId() {
-#ifdef _WIN32
-  return _getpid();
-#else
-  return getpid();
-#endif
+bool IsRunText(std::string_view text) {
+  if (text.size() != kRunDigits) return false;
+  for (char c : text) {
+    if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+  }
+  return true;
 }
 
-// Reads the digits at the front of text; false without any.
-bool TakeNumber(std::string_view& text, std::uint64_t& value) {
+// Takes the digits at the front of text; false without any.
+bool TakeDigits(std::string_view& text) {
   std::size_t i = 0;
-  value = 0;
-  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-    if (value < (std::uint64_t{1} << 40)) value = value * 10 + static_cast<unsigned>(text[i] - '0');
-  }
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
   text.remove_prefix(i);
   return i > 0;
 }
 
-#ifdef _WIN32
-
-bool IsRunning(std::int64_t pid) {
-  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
-  if (!process) return GetLastError() == ERROR_ACCESS_DENIED;
-  DWORD code = 0;
-  bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
-  CloseHandle(process);
-  return running;
-}
-
-template <typename Visit>
-void ForEachName(const std::string& folder, Visit visit) {
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + ".vulconv-*.tmp").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return;
-  do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) visit(found.cFileName);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-}
-
-void Remove(const std::string& path) { _unlink(path.c_str()); }
-
-#else
-
-// A process that exists but belongs to someone else refuses the signal.
-bool IsRunning(std::int64_t pid) {
-  return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-}
-
-template <typename Visit>
-void ForEachName(const std::string& folder, Visit visit) {
-  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
-  if (!dir) return;
-  while (const dirent* entry = readdir(dir)) visit(entry->d_name);
-  closedir(dir);
-}
-
-void Remove(const std::string& path) { unlink(path.c_str()); }
-
-#endif
-
 }  // namespace
 
-std::string TemporaryName(std::string_view folder, std::uint64_t n) {
-  static const std::string own = std::to_string(OwnId()) + "-";  // not asked once a file
+RunIdentity NewRunIdentity() {
+  static const char kHex[] = "0123456789abcdef";
+  std::uint64_t bits = RandomBits();
+  RunIdentity run;
+  for (std::size_t i = 0; i < kRunDigits; ++i, bits >>= 4) run.text += kHex[bits & 15];
+  return run;
+}
+
+std::string TemporaryName(std::string_view folder, const RunIdentity& run, std::uint64_t n) {
   std::string name(folder);
-  name.append(kStart).append(own).append(std::to_string(n));
-  return name.append(kEnd);
+  name.append(kStart).append(run.text).append("-").append(std::to_string(n));
+  return name.append(kTemporaryEnd);
 }
 
-std::int64_t TemporaryOwner(std::string_view name) {
-  if (name.substr(0, kStart.size()) != kStart) return -1;
+std::string LockFileName(std::string_view folder, const RunIdentity& run) {
+  std::string name(folder);
+  return name.append(kStart).append(run.text).append(kLockEnd);
+}
+
+NameKind KindOfName(std::string_view name) {
+  NameKind kind;
+  if (!name.starts_with(kStart)) return kind;
   name.remove_prefix(kStart.size());
-  std::uint64_t pid, n;
-  if (!TakeNumber(name, pid)) return -1;
-  if (name.substr(0, 1) == "-") {
-    name.remove_prefix(1);
-    if (!TakeNumber(name, n)) return -1;
+  std::string_view run = name.substr(0, kRunDigits);
+  if (IsRunText(run)) {
+    std::string_view rest = name.substr(kRunDigits);
+    if (rest == kLockEnd) return {NameKind::Lock, run};
+    if (rest.starts_with("-")) {
+      rest.remove_prefix(1);
+      if (TakeDigits(rest) && rest == kTemporaryEnd) return {NameKind::Temporary, run};
+    }
+    return kind;
   }
-  if (name != kEnd || pid == 0 || pid > 0x7fffffff) return -1;
-  return static_cast<std::int64_t>(pid);
+  // ".vulconv-<pid>.tmp" and ".vulconv-<pid>-<n>.tmp"
+  if (!TakeDigits(name)) return kind;
+  if (name.starts_with("-")) {
+    name.remove_prefix(1);
+    if (!TakeDigits(name)) return kind;
+  }
+  if (name == kTemporaryEnd) kind.kind = NameKind::OldTemporary;
+  return kind;
 }
 
-void RemoveDeadRunsTemporaries(const std::string& folder) {
-  const std::int64_t own = OwnId();
-  ForEachName(folder, [&](const char* name) {
-    std::int64_t pid = TemporaryOwner(name);
-    if (pid > 0 && (pid == own || !IsRunning(pid))) Remove(folder + name);
+void RemoveEndedRunsTemporaries(const std::string& folder, const RunIdentity& own) {
+  std::vector<std::string> temporaries;
+  std::map<std::string, LockOwner> owners;  // by run, from the lock files
+  std::map<std::string, LockHandle> ended;
+  ForEachFileName(folder, [&](const char* name) {
+    NameKind kind = KindOfName(name);
+    if (kind.kind == NameKind::Lock && kind.run != own.text) owners[std::string(kind.run)];
+    if (kind.kind == NameKind::Temporary || kind.kind == NameKind::OldTemporary)
+      temporaries.emplace_back(name);
   });
+  for (auto& [run, owner] : owners) {
+    LockHandle handle = -1;
+    owner = ProbeLockFile(folder + LockFileName("", {run}), handle);
+    if (owner == LockOwner::Ended) ended[run] = handle;
+  }
+  for (const std::string& name : temporaries) {
+    NameKind kind = KindOfName(name);
+    if (kind.run == own.text) continue;
+    auto owner = owners.find(std::string(kind.run));
+    bool known = owner != owners.end() && owner->second != LockOwner::Unknown;
+    bool gone = known ? owner->second == LockOwner::Ended
+                      : OlderThan(folder + name, kLongestRunSeconds);
+    if (gone) RemoveName(folder + name);
+  }
+  // A lock file goes after its temporaries: should this run stop in
+  // between, the next one still finds the run ended.
+  for (const auto& [run, handle] : ended) RemoveEndedLock(handle, folder + LockFileName("", {run}));
+  for (const auto& [run, owner] : owners) {
+    std::string lock = folder + LockFileName("", {run});
+    if (owner == LockOwner::Unknown && OlderThan(lock, kLongestRunSeconds)) RemoveName(lock);
+  }
 }
 
 }  // namespace vulconv

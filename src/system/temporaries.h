@@ -1,11 +1,14 @@
-// The names of a run's temporary files, and the removal of those that
-// killed runs left behind.
+// The names of a run's temporary files and lock files, and the removal of
+// those that ended runs left behind.
 //
-// A temporary is named ".vulconv-<pid>-<n>.tmp" in the folder of the file
+// A temporary is named ".vulconv-<run>-<n>.tmp" in the folder of the file
 // it becomes: it starts with a dot and does not end in ".std", so no reader
-// takes it for a spectrum; its length does not grow with the file's name;
-// and the process id keeps two runs writing into one folder apart and tells
-// a later run whether the run that made it is still going.
+// takes it for a spectrum, and its length does not grow with the file's
+// name. <run> is 64 random bits from the operating system, so no two runs
+// share a name, whether they run on one machine, in containers that each
+// see their own process ids, or on machines that share a network folder.
+// While a run has temporaries in a folder it holds a lock on its file
+// ".vulconv-<run>.lock" there, which the system drops when the process ends.
 #ifndef VULCONV_SYSTEM_TEMPORARIES_H_
 #define VULCONV_SYSTEM_TEMPORARIES_H_
 
@@ -15,19 +18,40 @@
 
 namespace vulconv {
 
-/// The temporary number n of this process in folder (which ends with a
+/// A run's part of its files' names: 16 lower-case hexadecimal digits.
+struct RunIdentity {
+  std::string text;
+};
+
+/// A new identity from the system's random source.
+RunIdentity NewRunIdentity();
+
+/// The temporary number n of the run in folder (which ends with a
 /// separator, or is empty for the working folder).
-std::string TemporaryName(std::string_view folder, std::uint64_t n);
+std::string TemporaryName(std::string_view folder, const RunIdentity& run, std::uint64_t n);
 
-/// The process id in a temporary's name, this one's or an earlier
-/// version's (".vulconv-<pid>.tmp"); -1 for any other name, and for an id
-/// no process can have.
-std::int64_t TemporaryOwner(std::string_view name);
+/// The run's lock file in folder.
+std::string LockFileName(std::string_view folder, const RunIdentity& run);
 
-/// Removes from folder the temporaries whose process is gone; those of a
-/// process that is still running stay. One with this process's own id was
-/// left by an earlier process that had it.
-void RemoveDeadRunsTemporaries(const std::string& folder);
+/// What a file's own name is to the cleanup.
+struct NameKind {
+  enum Kind { Other, Temporary, Lock, OldTemporary } kind = Other;
+  std::string_view run;  // the identity in a Temporary's or Lock's name
+};
+
+/// Temporary and Lock by the names above; OldTemporary for an earlier
+/// version's ".vulconv-<pid>.tmp" and ".vulconv-<pid>-<n>.tmp"; Other for
+/// anything else.
+NameKind KindOfName(std::string_view name);
+
+/// How long a run may take, at most: a temporary without a lock that
+/// tells whether its run still lives is removed only when older.
+inline constexpr std::int64_t kLongestRunSeconds = 24 * 60 * 60;
+
+/// Removes from folder the temporaries of runs known to have ended (their
+/// lock is free) and their lock files; where no lock tells, those older
+/// than kLongestRunSeconds. Never own's, nor a running one's.
+void RemoveEndedRunsTemporaries(const std::string& folder, const RunIdentity& own);
 
 }  // namespace vulconv
 

@@ -4,7 +4,7 @@ make in a fresh folder and how to run vulconv there; NAME.expected holds the
 exit status, standard output and error, and every file the run created,
 changed or removed. README.md describes both formats."""
 import argparse, difflib, fcntl, hashlib, os, random, re, resource, shutil
-import stat, struct, subprocess, sys, tempfile
+import stat, struct, subprocess, sys, tempfile, time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
@@ -46,8 +46,7 @@ class Case:
     def __init__(self, name):
         self.name, self.platforms, self.args, self.entries = name, [b'posix'], [], {}
         self.fault = self.fsize = self.program = None
-        self.golden = []
-        self.checks = []
+        self.golden, self.checks, self.locks, self.ages = [], [], [], []
         self.load(name + '.case')
 
     def load(self, file, prefix=b''):  # prefix: a folder for every name in file
@@ -81,6 +80,10 @@ class Case:
                 self.entries[prefix + unescape(words[0])] = [word.decode(), words[1:]]
             elif word == b'fault':
                 self.fault = rest
+            elif word == b'lock':
+                self.locks.append(prefix + unescape(rest))
+            elif word == b'age':
+                self.ages.append((prefix + unescape(words[0]), int(words[1])))
             elif word == b'fsize':
                 self.fsize = int(rest)
             elif word == b'program':
@@ -165,7 +168,7 @@ def std_view(data):
 def describe(top, rel, mark):
     path = os.path.join(top, rel)
     st = os.lstat(path)
-    name = '%s %s' % (mark, re.sub(r'\.vulconv-\d+-', '.vulconv-PID-', escape(rel)))
+    name = '%s %s' % (mark, re.sub(r'\.vulconv-[0-9a-f]{16}([-.])', r'.vulconv-RUN\1', escape(rel)))
     if stat.S_ISDIR(st.st_mode):
         return [name + '/']
     if stat.S_ISLNK(st.st_mode):
@@ -190,16 +193,29 @@ def execute(case, o, top):
             b'{exe}': b'Z:' + os.fsencode(o.exe).replace(b'/', b'\\')}
     subst = lambda data: re.sub(rb'\{(abs|/|exe)\}', lambda m: subs[m.group(0)], data)
     build(case, top, subst)
+    now = time.time()
+    for name, seconds in case.ages:  # an earlier run's file, that long ago
+        os.utime(os.path.join(top, name), (now - seconds, now - seconds))
+    # A live run's lock: held by this process while vulconv runs.
+    held = [open(os.path.join(top, name), 'r+b') for name in case.locks]
+    for f in held:
+        fcntl.flock(f, fcntl.LOCK_EX)
     before = snapshot(top)
-    cmd = ([o.wine] if win else []) + [case.program or os.fsencode(o.exe)] + [subst(a) for a in case.args]
+    exe = os.fsencode(o.exe)
+    if case.fault and win:  # the Windows build fails its own calls as the shim would
+        exe = os.path.join(os.path.dirname(exe), b'vulconv_faults.exe')
+    cmd = ([o.wine] if win else []) + [case.program or exe] + [subst(a) for a in case.args]
     env = dict(os.environ)
     if case.fault:
         asan = [env['ASAN_OPTIONS']] if env.get('ASAN_OPTIONS') else []
-        env.update(LD_PRELOAD=o.shim, VULCONV_FAULT=case.fault.decode(),
-                   ASAN_OPTIONS=':'.join(asan + ['verify_asan_link_order=0']))
+        env.update(VULCONV_FAULT=case.fault.decode())
+        if not win:
+            env.update(LD_PRELOAD=o.shim, ASAN_OPTIONS=':'.join(asan + ['verify_asan_link_order=0']))
     limit = lambda: case.fsize and resource.setrlimit(resource.RLIMIT_FSIZE, (case.fsize, case.fsize))
     p = subprocess.run(cmd, cwd=top, env=env, stdin=subprocess.DEVNULL, capture_output=True,
                        preexec_fn=limit, timeout=120)
+    for f in held:
+        f.close()
     out, err = (untext(p.stdout), untext(p.stderr)) if win else (p.stdout, p.stderr)
     rows = ['status %d' % (p.returncode if p.returncode >= 0 else 128 - p.returncode)]
     for title, data in (('stdout', out), ('stderr', err)):

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "system/safe_write.h"
+#include "system/stream_file.h"
 
 namespace vulconv {
 namespace {
@@ -20,9 +20,10 @@ TEST(StreamFile, TakesItsNameWholeWithTheBatch) {
   fs::remove_all(dir);
   fs::create_directories(dir);
   const std::string folder = dir.string() + "/", name = folder + "scan.txt";
-  StartOutputFiles(folder);
-  StreamFile file = OpenStreamFile(name);
-  StreamFile scratch = OpenScratchFile(name);
+  FileWriter writer;
+  StartOutputFolder(writer, folder);
+  StreamFile file = OpenStreamFile(writer, name);
+  StreamFile scratch = OpenScratchFile(writer, name);
   const std::string big(100000, 'x');  // more than one piece written
   AppendStreamFile(file, "head ");
   AppendStreamFile(file, big);
@@ -39,7 +40,8 @@ TEST(StreamFile, TakesItsNameWholeWithTheBatch) {
   DiscardStreamFile(scratch);
   CloseStreamFile(file);
   EXPECT_FALSE(fs::exists(name));
-  CommitWrittenFiles();
+  CommitBatch(writer);
+  EndFileWriter(writer);
   std::ifstream in(name, std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "HEAD " + big + "TAIL!");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);

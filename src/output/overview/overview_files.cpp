@@ -20,29 +20,17 @@ std::string_view SourceName(StdKind kind) {
   return "scan";
 }
 
-// Copies what a scratch file holds to the end of file, in pieces.
-void AppendScratch(StreamFile& file, StreamFile& scratch) {
-  char chunk[1 << 14];
-  for (std::int64_t at = 0; at < scratch.size;) {
-    std::size_t got = ReadStreamFile(scratch, at, chunk, sizeof chunk);
-    if (got == 0) break;
-    AppendStreamFile(file, std::string_view(chunk, got));
-    at += static_cast<std::int64_t>(got);
-  }
-  DiscardStreamFile(scratch);
-}
-
 void OpenTrack(OverviewFiles& files) {
   std::string head;
   AppendKmlHead(head, files.scan_name);
-  files.kml = OpenStreamFile(files.base + "kml");
+  files.kml = OpenStreamFile(*files.writer, files.base + "kml");
   AppendStreamFile(files.kml, head);
-  files.kml_line = OpenScratchFile(files.kml.path);
+  files.kml_line = OpenScratchFile(*files.writer, files.kml.path);
   head.clear();
   AppendGeoJsonHead(head, files.scan_name);
-  files.geojson = OpenStreamFile(files.base + "geojson");
+  files.geojson = OpenStreamFile(*files.writer, files.base + "geojson");
   AppendStreamFile(files.geojson, head);
-  files.geojson_line = OpenScratchFile(files.geojson.path);
+  files.geojson_line = OpenScratchFile(*files.writer, files.geojson.path);
   files.track_open = true;
 }
 
@@ -51,7 +39,7 @@ void EndTrackFile(StreamFile& file, StreamFile& line, bool with_line, std::strin
                   std::string tail) {
   if (with_line) {
     AppendStreamFile(file, head);
-    AppendScratch(file, line);
+    AppendScratchFile(file, line);
   } else {
     DiscardStreamFile(line);
   }
@@ -61,13 +49,14 @@ void EndTrackFile(StreamFile& file, StreamFile& line, bool with_line, std::strin
 
 }  // namespace
 
-void StartOverview(OverviewFiles& files, const std::string& output_folder,
+void StartOverview(OverviewFiles& files, FileWriter& writer, const std::string& output_folder,
                    const std::string& scan_file_name, std::int64_t announced) {
+  files.writer = &writer;
   files.scan_name = BareName(scan_file_name);
   files.base = output_folder + files.scan_name + ".";
   std::string head;
   AppendTableHeader(head);
-  files.table = OpenStreamFile(files.base + "csv");
+  files.table = OpenStreamFile(*files.writer, files.base + "csv");
   AppendStreamFile(files.table, head);
   StartPicture(files.picture, announced);
 }
@@ -140,7 +129,7 @@ bool EndOverviewTrack(OverviewFiles& files) {
 void FinishOverview(OverviewFiles& files, std::string_view date, std::string_view time) {
   std::string svg;
   AppendPictureSvg(svg, files.picture, files.scan_name, date, time);
-  WriteFileSafely(files.base + "svg", svg.data(), svg.size());
+  WriteWholeFile(*files.writer, files.base + "svg", svg.data(), svg.size());
   CloseStreamFile(files.table);
 }
 

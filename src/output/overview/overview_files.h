@@ -14,7 +14,8 @@
 
 #include "output/shared/spectrum_info.h"
 #include "output/overview/overview_picture.h"
-#include "system/safe_write.h"
+#include "system/stream_file.h"
+#include "system/write_batch.h"
 
 namespace vulconv {
 
@@ -32,6 +33,7 @@ struct OverviewFormat {
 
 /// The overview files open during the run.
 struct OverviewFiles {
+  FileWriter* writer = nullptr;
   std::string base;  // the output folder and the scan's own name, with "."
   std::string scan_name;
   StreamFile table;
@@ -45,7 +47,7 @@ struct OverviewFiles {
 
 /// Opens the table in the output folder (with its separator) and prepares
 /// the picture for the announced scan records.
-void StartOverview(OverviewFiles& files, const std::string& output_folder,
+void StartOverview(OverviewFiles& files, FileWriter& writer, const std::string& output_folder,
                    const std::string& scan_file_name, std::int64_t announced);
 
 /// Formats the record's pieces; std_name is its STD file's own name.

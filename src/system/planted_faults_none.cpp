@@ -1,0 +1,7 @@
+#include "system/planted_faults.h"
+
+namespace vulconv {
+
+PlantedError PlantedFault(FileCall) { return PlantedError::None; }
+
+}  // namespace vulconv
