@@ -75,5 +75,20 @@ TEST(SolarPosition, NearInstantsInterpolated) {
   EXPECT_LT(worst, 1e-5);
 }
 
+// Day counts at known dates, and four centuries apart even at the largest
+// year a date text can give (nine digits), where 32 bits would overflow.
+TEST(CivilDate, DaysFromCivil) {
+  EXPECT_EQ(DaysFromCivil(1970, 1, 1), 0);
+  EXPECT_EQ(DaysFromCivil(2000, 1, 1), 10957);
+  EXPECT_EQ(DaysFromCivil(2000, 3, 1) - DaysFromCivil(2000, 2, 28), 2);  // 2000 is a leap year
+  EXPECT_EQ(DaysFromCivil(2100, 3, 1) - DaysFromCivil(2100, 2, 28), 1);  // 2100 is not
+  EXPECT_EQ(DaysFromCivil(1969, 12, 31), -1);
+  for (std::int64_t year : {1, 1582, 999999599}) {
+    EXPECT_EQ(DaysFromCivil(year + 400, 2, 29) - DaysFromCivil(year, 2, 29), 146097) << year;
+  }
+  SolarAngles far = SolarPosition({999999999, 12, 31}, {23, 59, 59}, 0, 0, 0);
+  EXPECT_TRUE(std::isfinite(far.zenith));
+}
+
 }  // namespace
 }  // namespace vulconv
