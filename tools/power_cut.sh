@@ -5,7 +5,8 @@
 # and the disk file copied, as a cut would leave the disk; the copy is
 # repaired by e2fsck and mounted, and every STD name on it must hold a whole
 # file of the earlier run or of this one, or be absent, and so must every
-# file the options write. Earlier files are the run's own, doubled; "fresh"
+# file the options write. A run on the copy must then leave no temporary
+# or lock file there. Earlier files are the run's own, doubled; "fresh"
 # starts without them. Cuts that come after the run ended are tried again.
 # Needs root.
 #   power_cut.sh VULCONV MAKE_SCAN WORK CUTS fresh|rerun [OPTION...]
@@ -24,7 +25,7 @@ for f in "$out"/*; do cat "$f" "$f" >"$work/old/${f##*/}"; done
 python3 -c 'import os, sys, time
 fd = os.open(sys.argv[1], os.O_WRONLY | os.O_CREAT | os.O_APPEND)
 while True: os.write(fd, b"x"); os.fsync(fd); time.sleep(0.003)' "$disk/side" & side=$!
-t=0 inside=0 bad=0 bad_cuts=0 repaired=0 temps=0
+t=0 inside=0 bad=0 bad_cuts=0 repaired=0 temps=0 stay=0
 for ((t = 0; inside < cuts && t < 4 * cuts; t++)); do
   rm -rf "$out" && { [ "$kind" = fresh ] || cp -r "$work/old" "$out"; } && sync -f "$disk"
   (cd "$disk/scan" && exec "$vulconv" "$@" SCAN_20240612_0930.bin >/dev/null) & pid=$!
@@ -38,15 +39,17 @@ for ((t = 0; inside < cuts && t < 4 * cuts; t++)); do
   e2fsck -fy "$work/copy.img" >/dev/null 2>&1 && fsck=0 || fsck=$?
   ((fsck < 4)) || { echo "cut $t: e2fsck status $fsck" >&2; bad=$((bad + 1)); continue; }
   repaired=$((repaired + (fsck > 0)))
-  mount -o ro,loop "$work/copy.img" "$work/copy"
+  mount -o loop "$work/copy.img" "$work/copy"
   copy_out=$work/copy/scan/20240612_0930
   n=$( (cd "$copy_out" 2>/dev/null && md5sum -- * 2>/dev/null || true) |
     awk 'NR == FNR { ok[$0] = 1; next } !ok[$0] { print "cut '$t': neither old nor new: " $2 > "/dev/stderr"; n++ }
          END { print n + 0 }' "$work/known" -)
   temps=$((temps + $({ find "$copy_out" -name '.*' -type f 2>/dev/null || true; } | wc -l)))
+  (cd "$work/copy/scan" && exec "$vulconv" "$@" SCAN_20240612_0930.bin >/dev/null) || [ $? = 1 ]
+  stay=$((stay + $({ find "$copy_out" -name '.vulconv-*' 2>/dev/null || true; } | wc -l)))
   umount "$work/copy"
   bad=$((bad + n)) bad_cuts=$((bad_cuts + (n > 0)))
 done
 echo "$kind $*: $inside of $t cuts inside a ${micros} us run: $bad bad names in $bad_cuts cuts," \
-  "$repaired repaired by e2fsck, $temps temporary files on the copies"
-[ $bad = 0 ]
+  "$repaired repaired by e2fsck, $temps temporary files on the copies, $stay after a run on each"
+[ $bad = 0 ] && [ $stay = 0 ]
