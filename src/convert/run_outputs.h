@@ -13,7 +13,7 @@
 #include <string>
 
 #include "convert/output_plan.h"
-#include "output/shared/spectrum_info.h"
+#include "output/shared/output_record.h"
 #include "output/overview/overview_files.h"
 #include "system/stream_file.h"
 #include "system/write_batch.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "output/shared/spectrum_info.h"
+#include "output/shared/output_record.h"
 #include "output/overview/overview_picture.h"
 #include "system/stream_file.h"
 #include "system/write_batch.h"

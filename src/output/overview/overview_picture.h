@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "output/shared/spectrum_info.h"
+#include "output/shared/output_record.h"
 
 namespace vulconv {
 

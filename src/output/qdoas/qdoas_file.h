@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "output/shared/spectrum_info.h"
+#include "output/shared/output_record.h"
 
 namespace vulconv {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "output/shared/spectrum_info.h"
+#include "output/shared/output_record.h"
 
 namespace vulconv {
 

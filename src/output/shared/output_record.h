@@ -1,7 +1,7 @@
 // What the output formats know of one spectrum: the values its STD file
 // holds, and what its date, time and place make known besides.
-#ifndef VULCONV_OUTPUT_SHARED_SPECTRUM_INFO_H_
-#define VULCONV_OUTPUT_SHARED_SPECTRUM_INFO_H_
+#ifndef VULCONV_OUTPUT_SHARED_OUTPUT_RECORD_H_
+#define VULCONV_OUTPUT_SHARED_OUTPUT_RECORD_H_
 
 #include <cstdint>
 #include <string>
@@ -48,4 +48,4 @@ struct SpectrumFacts {
 
 }  // namespace vulconv
 
-#endif  // VULCONV_OUTPUT_SHARED_SPECTRUM_INFO_H_
+#endif  // VULCONV_OUTPUT_SHARED_OUTPUT_RECORD_H_
