@@ -16,7 +16,7 @@ import xml.etree.ElementTree as ET
 KINDS = {'VulcoraBin_REF_': 'ref', 'VulcoraBin_DARK_': 'dark', 'VulcoraBin_HIGH_': 'high',
          'VulcoraBin_LOW_': 'low', 'VulcoraBin_': 'scan'}
 COLUMNS = ('file,source,record,date,time,latitude,longitude,altitude,elevation,user_param,'
-           'exposure,scans,solar_zenith,pixel_min,pixel_max,pixel_mean,nonfinite_pixels').split(',')
+           'exposure_ms,scans,solar_zenith,pixel_min,pixel_max,pixel_mean,nonfinite_pixels').split(',')
 faults = []
 fault = faults.append
 
@@ -54,8 +54,10 @@ def check_row(name, row, std):
     def same(column, expected):
         if row[column] != expected:
             fault(f'{name}: {column} {row[column]!r}, STD file {expected!r}')
-    for column in ('source', 'record', 'scans', 'exposure'):
-        same(column, std[column])
+    same('source', std['source'])
+    same('record', std['record'])
+    for column, key in ('scans', 'scans'), ('exposure_ms', 'exposure'):  # 0: not known
+        same(column, '' if std[key] == '0' else std[key])
     same('date', '' if std['date'] == '//' else iso_date(std['date']) or std['date'])
     same('time', '' if std['time'] == '::' else std['time'])
     if row['latitude'] or std['source'] != 'scan':
@@ -107,11 +109,14 @@ def main():
     base = os.path.join(args.folder, args.scan_name)
     stds = {f: read_std(os.path.join(args.folder, f))
             for f in sorted(os.listdir(args.folder)) if f.endswith('.std')}
-    with open(base + '.csv', newline='', encoding='utf-8', errors='surrogateescape') as f:
+    with open(base + '.csv', newline='', encoding='utf-8') as f:  # valid UTF-8 or an error
         reader = csv.DictReader(f)
         if reader.fieldnames != COLUMNS:
             fault(f'table columns {reader.fieldnames}')
         rows = {row['file']: row for row in reader}
+    # A byte of a name that is not UTF-8 is U+FFFD in the table.
+    stds = {n.encode('utf-8', 'surrogateescape').decode('utf-8', 'replace'): s
+            for n, s in stds.items()}
     if sorted(rows) != sorted(stds):
         fault(f'table rows {len(rows)} for {len(stds)} STD files, or other names')
     for name in sorted(set(rows) & set(stds)):

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <fstream>
@@ -19,6 +20,9 @@
 #include "output/shared/text_escape.h"
 
 namespace vulconv {
+
+PixelStats ComputePixelStatsPlain(const float* pixels, std::size_t count);  // without SSE2
+
 namespace {
 
 using namespace std::string_view_literals;
@@ -49,8 +53,10 @@ TEST(Overview, EscapesOfHostileNames) {
        "=\"\xC3\xA9\xF0\x9F\x8C\x8B\""},  // e-acute and a 4-byte character pass
       // A continuation byte first, overlong, surrogate, beyond U+10FFFF, cut
       // short, a bad lead: each byte one U+FFFD; XML also refuses U+FFFE.
-      {"\x84\x80\x80\x80", "", "=" FFFD FFFD FFFD FFFD, "=\"" FFFD FFFD FFFD FFFD "\""},
-      {"\xC0\xAF", "=\xC0\xAF", "=" FFFD FFFD, "=\"" FFFD FFFD "\""},
+      {"\x84\x80\x80\x80", "=" FFFD FFFD FFFD FFFD, "=" FFFD FFFD FFFD FFFD,
+       "=\"" FFFD FFFD FFFD FFFD "\""},
+      {"\xC0\xAF", "=" FFFD FFFD, "=" FFFD FFFD, "=\"" FFFD FFFD "\""},
+      {"\"\xFF,", "=\"\"\"" FFFD ",\"", "=&quot;" FFFD ",", "=\"\\\"" FFFD ",\""},
       {"\xED\xA0\x80", "", "=" FFFD FFFD FFFD, ""},
       {"\xF4\x90\x80\x80", "", "=" FFFD FFFD FFFD FFFD, ""},
       {"\xE0\x80\xAF", "", "=" FFFD FFFD FFFD, ""},
@@ -80,7 +86,13 @@ TEST(Overview, PixelStats) {
       // first lane is the minimum though -0 came first.
       {{5, -0.0f, 9, 8, 0.0f, NAN, 1, 2, 3}, {true, 0.0f, 9, 3.5, 1}},
       {{1, -0.0f, 2, 3, 0.0f}, {true, 0.0f, 3, 1.2, 0}},  // the last pixel's lane is 0
-      {{FLT_MAX, -FLT_MAX}, {true, -FLT_MAX, FLT_MAX, 0, 0}}};
+      {{FLT_MAX, -FLT_MAX}, {true, -FLT_MAX, FLT_MAX, 0, 0}},
+      // Opposite values near the limit cancel, the rest stays: in one lane
+      // and in two, and in the tail after the fours.
+      {{FLT_MAX, 1e12f, 1e12f, 1e12f, -FLT_MAX, 1e12f}, {true, -FLT_MAX, FLT_MAX, 4 * double{1e12f} / 6, 0}},
+      {{FLT_MAX, -FLT_MAX, 1e12f, 1e12f, 1e12f, 1e12f, 0, 0, NAN},
+       {true, -FLT_MAX, FLT_MAX, 4 * double{1e12f} / 8, 1}},
+      {{1, 2, 3, 4, 1e12f, -FLT_MAX, FLT_MAX}, {true, -FLT_MAX, FLT_MAX, (double{1e12f} + 10) / 7, 0}}};
   for (const Case& c : cases) {
     PixelStats s = ComputePixelStats(c.pixels.data(), c.pixels.size());
     EXPECT_EQ(s.any_finite, c.stats.any_finite);
@@ -89,6 +101,25 @@ TEST(Overview, PixelStats) {
     EXPECT_EQ(s.maximum, c.stats.maximum);
     EXPECT_DOUBLE_EQ(s.mean, c.stats.mean);
     EXPECT_EQ(s.nonfinite, c.stats.nonfinite);
+  }
+}
+
+// The SSE2 and the plain loop give the same bits, whatever the values.
+TEST(Overview, PixelStatsPathsAgree) {
+  std::mt19937 random(7);
+  std::vector<float> pixels(kPixelCount + 3);
+  for (int round = 0; round < 200; ++round) {
+    for (float& v : pixels) {
+      std::uint32_t bits = random();
+      v = round % 2 ? static_cast<float>(bits % 65536) * 0.37f : std::bit_cast<float>(bits);
+    }
+    std::size_t count = kPixelCount + round % 4;
+    PixelStats a = ComputePixelStats(pixels.data(), count);
+    PixelStats b = ComputePixelStatsPlain(pixels.data(), count);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(a.mean), std::bit_cast<std::uint64_t>(b.mean));
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(a.minimum), std::bit_cast<std::uint32_t>(b.minimum));
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(a.maximum), std::bit_cast<std::uint32_t>(b.maximum));
+    EXPECT_EQ(a.nonfinite, b.nonfinite);
   }
 }
 
@@ -125,6 +156,7 @@ TEST(Overview, TableAndTrackFiles) {
   rows[3].date = "1/2/33", rows[3].time = "3:4:60";
   rows[4].record = 11, rows[4].altitude = INFINITY, rows[4].date = "02/29/2024";
   rows[5].source = "dark", rows[5].record = -1, rows[5].date = "02/30/2024", rows[5].time = "9:5";
+  rows[5].exposure = rows[5].scans = 0;  // no parameter line gave them
   rows[6].record = 12, rows[6].latitude = NAN, rows[6].date = "06/31/2024";
   std::string csv, kml, geo, kml_line, geo_line;
   AppendTableHeader(csv);

@@ -40,16 +40,21 @@ bool XmlAllows(char32_t code) {
 }  // namespace
 
 void AppendCsvField(std::string& out, std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-    out += text;
-    return;
+  bool quoted = text.find_first_of(",\"\r\n") != std::string_view::npos;
+  if (quoted) out += '"';
+  for (std::size_t at = 0; at < text.size();) {
+    char32_t code = 0;
+    int length = Utf8Sequence(text, at, code);
+    if (length == 0) {
+      out += kReplacement;  // readers that decode the table stop at a bad byte
+      ++at;
+      continue;
+    }
+    if (code == '"') out += '"';
+    out += text.substr(at, length);
+    at += length;
   }
-  out += '"';
-  for (char c : text) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
+  if (quoted) out += '"';
 }
 
 void AppendXmlText(std::string& out, std::string_view text) {
