@@ -55,6 +55,8 @@ void CloseFile(int fd) { _close(fd); }
 
 void MakeFolder(const std::string& name) { _mkdir(name.c_str()); }
 
+bool RemoveFile(const std::string& name) { return _unlink(name.c_str()) == 0 || errno == ENOENT; }
+
 #else
 
 int OpenRegularFile(const std::string& name) {
@@ -90,6 +92,8 @@ std::size_t ReadBytes(int fd, void* buffer, std::size_t size) {
 void CloseFile(int fd) { close(fd); }
 
 void MakeFolder(const std::string& name) { mkdir(name.c_str(), 0777); }
+
+bool RemoveFile(const std::string& name) { return unlink(name.c_str()) == 0 || errno == ENOENT; }
 
 #endif
 

@@ -33,6 +33,10 @@ void MakeFolder(const std::string& name);
 /// True when name is a regular file that can be opened for reading.
 bool FileExists(const std::string& name);
 
+/// Removes the file name (a link itself, not what it points to); true when
+/// it is gone or was never there.
+bool RemoveFile(const std::string& name);
+
 }  // namespace vulconv
 
 #endif  // VULCONV_SYSTEM_FILES_H_

@@ -431,6 +431,8 @@ void WriteFileSafely(const std::string& path, AheadTemp& temp, const char* data,
   Entered(file, static_cast<std::int64_t>(size));
 }
 
+void FailOnFile(const char* what, const std::string& name) { Fail(what, name); }
+
 void CommitWrittenFiles() {
   const auto count = static_cast<std::size_t>(batch_to);
   if (count == 0) return;

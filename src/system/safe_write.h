@@ -93,6 +93,10 @@ void CloseStreamFile(StreamFile& file);
 /// Closes and removes a scratch file.
 void DiscardStreamFile(StreamFile& file);
 
+/// Ends the run as a failed write does: prints the lines held, removes the
+/// run's temporaries, then "<what> <name>\r\n", status -1.
+[[noreturn]] void FailOnFile(const char* what, const std::string& name);
+
 /// Ends the batch: flushes its files' data, renames them in order, prints
 /// the console lines held meanwhile and flushes their folder. A failed
 /// rename ends the run with -1, after the held lines that came before its

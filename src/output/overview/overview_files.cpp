@@ -4,6 +4,7 @@
 #include "output/overview/overview_table.h"
 #include "output/overview/overview_track.h"
 #include "output/overview/pixel_stats.h"
+#include "system/files.h"
 
 namespace vulconv {
 
@@ -30,6 +31,17 @@ void AppendScratch(StreamFile& file, StreamFile& scratch) {
     at += static_cast<std::int64_t>(got);
   }
   DiscardStreamFile(scratch);
+}
+
+// The table is opened with the run's first record, after its STD file, or
+// at its end when no binary file had a record: a run that cannot write
+// says so of its first STD file, as it does without --overview.
+void OpenTable(OverviewFiles& files) {
+  std::string head;
+  AppendTableHeader(head);
+  files.table = OpenStreamFile(files.base + "csv");
+  AppendStreamFile(files.table, head);
+  files.table_open = true;
 }
 
 void OpenTrack(OverviewFiles& files) {
@@ -65,10 +77,6 @@ void StartOverview(OverviewFiles& files, const std::string& output_folder,
                    const std::string& scan_file_name, std::int64_t announced) {
   files.scan_name = BareName(scan_file_name);
   files.base = output_folder + files.scan_name + ".";
-  std::string head;
-  AppendTableHeader(head);
-  files.table = OpenStreamFile(files.base + "csv");
-  AppendStreamFile(files.table, head);
   StartPicture(files.picture, announced);
 }
 
@@ -111,6 +119,7 @@ void FormatOverview(OverviewFormat& format, const OutputRecord& record,
 
 void WriteOverview(OverviewFiles& files, const OutputRecord& record, const OverviewTexts& texts) {
   AddPictureSpectrum(files.picture, record.kind, record.info.index, record.record.pixels.data());
+  if (!files.table_open) OpenTable(files);
   AppendStreamFile(files.table, texts.row);
   if (texts.kml_point.empty()) return;
   if (!files.track_open) OpenTrack(files);
@@ -122,7 +131,14 @@ void WriteOverview(OverviewFiles& files, const OutputRecord& record, const Overv
 }
 
 bool EndOverviewTrack(OverviewFiles& files) {
-  if (!files.track_open) return false;
+  if (!files.track_open) {
+    // An earlier run's track beside this run's table would describe
+    // another run.
+    for (const char* suffix : {"kml", "geojson"}) {
+      if (!RemoveFile(files.base + suffix)) FailOnFile("Could not write", files.base + suffix);
+    }
+    return false;
+  }
   files.track_open = false;
   bool with_line = files.points >= 2;
   std::string head, tail;
@@ -141,6 +157,7 @@ void FinishOverview(OverviewFiles& files, std::string_view date, std::string_vie
   std::string svg;
   AppendPictureSvg(svg, files.picture, files.scan_name, date, time);
   WriteFileSafely(files.base + "svg", svg.data(), svg.size());
+  if (!files.table_open) OpenTable(files);
   CloseStreamFile(files.table);
 }
 
