@@ -304,15 +304,26 @@ TEST(Overview, PictureSize) {
 
 // Whole pictures of simple steps, one of each kind, against files kept
 // beside this one (looked at in a browser and rendered with rsvg-convert).
+// Wild: a 3e38 pixel in one record and a whole record at -1e12, which the
+// axis leaves out and the subtitle counts, drawn one by one and summed up.
 TEST(Overview, PictureFiles) {
-  for (int count : {3, 51}) {  // 51: more than are drawn one by one, fewer than announced
+  struct Case {
+    int count, announced;  // 51 of 60: more than are drawn one by one, fewer than announced
+    bool wild;
+    std::string file;
+  };
+  for (const Case& c : {Case{3, 3, false, "3"}, Case{4, 4, true, "4_wild"},
+                        Case{51, 60, true, "51_wild"}}) {
+    int count = c.count;
     PictureState p;
-    StartPicture(p, count == 3 ? 3 : 60);
+    StartPicture(p, c.announced);
     std::vector<float> pixels(kPixelCount);
     for (int k = 0; k < count; ++k) {
       for (int i = 0; i < kPixelCount; ++i) pixels[i] = (k % 7) * 10.0f + i / 512 * 100.0f;
       if (k == 1) std::fill_n(pixels.begin() + 10, 10, NAN);
       pixels[2047] = k == 2 ? -INFINITY : pixels[2047];
+      if (c.wild && k == 0) pixels[700] = 3e38f;
+      if (c.wild && k == 3) std::fill(pixels.begin(), pixels.end(), -1e12f);
       AddPictureSpectrum(p, StdKind::Scan, 100 + k, pixels.data());
     }
     std::fill(pixels.begin(), pixels.end(), 380.0f);
@@ -324,7 +335,7 @@ TEST(Overview, PictureFiles) {
     AddPictureSpectrum(p, StdKind::Dark, 1, pixels.data());
     std::string svg;
     AppendPictureSvg(svg, p, "SCAN_<&>.bin", "06/12/2024", count == 3 ? "09:30:00" : "::");
-    ExpectFile(svg, "overview_picture_" + std::to_string(count) + ".svg");
+    ExpectFile(svg, "overview_picture_" + c.file + ".svg");
   }
 }
 
