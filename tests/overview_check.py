@@ -23,7 +23,7 @@ fault = faults.append
 
 def read_std(path):
     """The values of an STD file, as texts where the table must have the same text."""
-    lines = open(path, 'rb').read().decode('utf-8', 'surrogateescape').split('\r\n')
+    lines = open(path, 'rb').read().decode('utf-8', 'replace').split('\r\n')  # as the table has them
     assert lines[:3] == ['GDBGMNUP', '1', '2048'], path
     values = [float(v) for v in lines[3:2051]]
     finite = [v for v in values if math.isfinite(v)]
@@ -100,6 +100,26 @@ def check_track(path, track):
         fault(f'{path}: the line is not the {len(track)} positions in record order')
 
 
+def check_times_and_heights(base, stds):
+    """Each point's time is its STD file's, a leap second as second 59 (no reader
+    of the track takes 60); KML points and the line are at their altitude."""
+    for feature in json.load(open(base + '.geojson', 'rb'))['features']:
+        name, got = feature['properties'].get('file'), feature['properties'].get('time')
+        if name is None:
+            continue  # the line
+        std = stds[name]
+        m = re.fullmatch(r'(\d+):(\d+):(\d+)', std['time'])
+        h, mi, s = map(int, m.groups()) if m else (99, 0, 0)
+        day = iso_date(std['date'])
+        want = f'{day}T{h:02d}:{mi:02d}:{min(s, 59):02d}Z' if day and h < 24 and mi < 60 and s <= 60 else None
+        if got != want:
+            fault(f'{name}: GeoJSON time {got}, STD file {std["date"]} {std["time"]}')
+    kml = ET.parse(base + '.kml').getroot()
+    for shape in kml.iter('{http://www.opengis.net/kml/2.2}Point'), kml.iter('{http://www.opengis.net/kml/2.2}LineString'):
+        if any(g.findtext('{http://www.opengis.net/kml/2.2}altitudeMode') != 'absolute' for g in shape):
+            fault('a KML geometry without altitudeMode absolute')
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split('\n')[0])
     parser.add_argument('folder')
@@ -141,6 +161,8 @@ def main():
         fault(f'not well-formed: {e}')
     for suffix in tracks:
         check_track(base + suffix, track)
+    if track:
+        check_times_and_heights(base, stds)
     if os.path.getsize(base + '.svg') >= 1_000_000:
         fault('SVG file of 1 MB or more')
     with tempfile.TemporaryDirectory() as scratch:
