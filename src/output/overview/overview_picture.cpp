@@ -89,24 +89,27 @@ void AddPictureSpectrum(PictureState& p, StdKind kind, std::int64_t record, cons
   if (kind != StdKind::Scan) return;
   std::int64_t ordinal = p.scan_count++;
   // Without branches in the loop over every record, so that it runs on
-  // many pixels at once; a value joins the extremes kept at its pixel
-  // seldom once the first spectra came.
+  // many pixels at once; the values that join the extremes kept at their
+  // pixel, few once the first spectra came, are marked and kept after.
   const float* last_high = p.highs.data() + (kExtremes - 1) * kPixelCount;
   const float* last_low = p.lows.data() + (kExtremes - 1) * kPixelCount;
   std::int64_t nonfinite = 0;
-  bool extreme = false;
+  alignas(8) unsigned char extreme[kPixelCount];
   for (int i = 0; i < kPixelCount; ++i) {
     float value = pixels[i];
     bool finite = std::fabs(value) <= FLT_MAX;  // false for NaN and infinities
     nonfinite += !finite;
-    extreme |= finite & ((value > last_high[i]) | (value < last_low[i]));
+    extreme[i] = finite & ((value > last_high[i]) | (value < last_low[i]));
   }
   p.nonfinite += nonfinite;
-  for (int i = 0; extreme && i < kPixelCount; ++i) {
-    float value = pixels[i];
-    if (!(std::fabs(value) <= FLT_MAX)) continue;
-    if (value > last_high[i]) KeepExtreme(p.highs.data(), i, value, std::greater<float>());
-    if (value < last_low[i]) KeepExtreme(p.lows.data(), i, value, std::less<float>());
+  for (int at = 0; at < kPixelCount; at += 8) {
+    std::uint64_t eight;
+    std::memcpy(&eight, extreme + at, sizeof eight);
+    for (int i = at; eight != 0 && i < at + 8; ++i) {
+      if (!extreme[i]) continue;
+      if (pixels[i] > last_high[i]) KeepExtreme(p.highs.data(), i, pixels[i], std::greater<float>());
+      if (pixels[i] < last_low[i]) KeepExtreme(p.lows.data(), i, pixels[i], std::less<float>());
+    }
   }
   constexpr std::size_t kBytes = sizeof(float) * kPixelCount;
   if (ordinal % p.sample_step == 0 && p.sampled_count < kMedianSpectra && !p.sampled.empty()) {

@@ -17,10 +17,11 @@ namespace {
 // plainly: one lowest value for all pixels would wait on itself at every
 // pixel, and a run's table takes this for every record.
 //
-// Each lane's sum is compensated (Neumaier): what a step rounds away is
-// added up beside it, so that +FLT_MAX and -FLT_MAX cancel without taking
-// the other values with them, and the mean is that of the exact sum as
-// near as a double holds it.
+// Each lane's sum is compensated: what a step rounds away is found exactly
+// (Knuth's two-sum, without a branch or a comparison) and added up beside
+// it, so that +FLT_MAX and -FLT_MAX cancel without taking the other values
+// with them, and the mean is that of the exact sum as near as a double
+// holds it.
 struct Lanes {
   double sum[4] = {};   // 2048 floats of any size add up within a double's range
   double lost[4] = {};  // what each lane's additions rounded away
@@ -32,7 +33,8 @@ struct Lanes {
 // sum += value, with what the addition rounds away added to lost.
 inline void AddCompensated(double& sum, double& lost, double value) {
   double total = sum + value;
-  lost += std::fabs(sum) >= std::fabs(value) ? (sum - total) + value : (value - total) + sum;
+  double part = total - sum;
+  lost += (sum - (total - part)) + (value - part);
   sum = total;
 }
 
@@ -48,13 +50,10 @@ inline void AddToLane(Lanes& lanes, int k, float value) {
 #if defined(__SSE2__)
 // AddCompensated on two lanes at once.
 inline void AddCompensated(__m128d& sum, __m128d& lost, __m128d value) {
-  const __m128d sign = _mm_set1_pd(-0.0);
   __m128d total = _mm_add_pd(sum, value);
-  __m128d sum_larger = _mm_cmpge_pd(_mm_andnot_pd(sign, sum), _mm_andnot_pd(sign, value));
-  __m128d if_larger = _mm_add_pd(_mm_sub_pd(sum, total), value);
-  __m128d if_not = _mm_add_pd(_mm_sub_pd(value, total), sum);
-  lost = _mm_add_pd(lost, _mm_or_pd(_mm_and_pd(sum_larger, if_larger),
-                                    _mm_andnot_pd(sum_larger, if_not)));
+  __m128d part = _mm_sub_pd(total, sum);
+  __m128d away = _mm_add_pd(_mm_sub_pd(sum, _mm_sub_pd(total, part)), _mm_sub_pd(value, part));
+  lost = _mm_add_pd(lost, away);
   sum = total;
 }
 

@@ -42,18 +42,21 @@ bool XmlAllows(char32_t code) {
 void AppendCsvField(std::string& out, std::string_view text) {
   bool quoted = text.find_first_of(",\"\r\n") != std::string_view::npos;
   if (quoted) out += '"';
+  std::size_t from = 0;  // bytes from here on are appended as they are
   for (std::size_t at = 0; at < text.size();) {
+    auto byte = static_cast<unsigned char>(text[at]);
     char32_t code = 0;
-    int length = Utf8Sequence(text, at, code);
-    if (length == 0) {
-      out += kReplacement;  // readers that decode the table stop at a bad byte
-      ++at;
+    int length = byte < 0x80 ? 1 : Utf8Sequence(text, at, code);
+    if (length > 1 || (length == 1 && byte != '"')) {
+      at += length;
       continue;
     }
-    if (code == '"') out += '"';
-    out += text.substr(at, length);
-    at += length;
+    out.append(text.substr(from, at - from));
+    // Readers that decode the table stop at a byte that is not UTF-8.
+    out += length == 0 ? kReplacement : "\"\"";
+    from = ++at;
   }
+  out.append(text.substr(from));
   if (quoted) out += '"';
 }
 
