@@ -33,15 +33,16 @@ void KeepExtreme(float* planes, int i, float value, Before before) {
 }
 
 // The fence around the spectra: values beyond it are wild, not spectra.
-// The median at each pixel ignores any record that is not most of those
-// taken there, so one wild record, or several, do not move it; its lowest
-// and highest values without the few most extreme pixels (a wild pixel in
-// a scan of one spectrum) tell the spectra's level and spread. The fence
-// lies ten times that far beyond them, so that no spectrum that differs
-// from the others as real light does (a brighter sky, a saturated record)
-// falls outside, and never inside a 16-bit detector's full scale: a value
-// the instrument can give is never wild. What falls outside is a
-// corrupt value, orders of magnitude away, such as 3e38 or 1e12.
+// Why it is robust: the median at each pixel does not move with records
+// that are not most of those at that pixel, so one wild record or a few do
+// not move it; its lowest and highest values, without its 16 most extreme
+// pixels at each end (a wild pixel in a scan of one spectrum), tell the
+// spectra's level and spread. The fence lies beyond them by ten times the
+// larger of their spread and their size, so that no spectrum that differs
+// from the others as real light does (a brighter sky) falls outside, and
+// never inside a 16-bit detector's full scale: a value the instrument can
+// give, saturated or not, is never wild. What falls outside is a corrupt
+// value orders of magnitude away, such as 3e38 or 1e12.
 void SetFence(PictureRange& range, const double* median) {
   std::vector<double> values;
   for (int i = 0; i < kPixelCount; ++i) {
