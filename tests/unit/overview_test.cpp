@@ -219,6 +219,49 @@ TEST(Overview, PictureMedian) {
   }
 }
 
+// The axis's range leaves out the values beyond a fence around the median
+// spectrum (beyond its 16th highest and lowest pixel by ten times its size,
+// never inside +-65535) and counts them, exactly up to four at a pixel.
+TEST(Overview, PictureRange) {
+  struct Wild {
+    int record, pixel;
+    float value;
+  };
+  struct Case {
+    int count;
+    float level, step;  // pixel i of every spectrum: level + (i * 37 % 2048) * step
+    std::vector<Wild> wild;
+    double low, high;
+    std::int64_t outside;
+    bool at_least;
+  };
+  const Case cases[] = {
+      // Every spectrum kept: the fence at 11 * 1203100, one value each side of it.
+      {3, 1e6f, 100, {{0, 5, 13234000}, {1, 6, 13234200}}, 1e6, 13234000, 1, false},
+      // Summed up: four wild values at pixel 7 (more may lie out), two at 9,
+      // and a saturated value inside the detector's full scale.
+      {60, 1000, 0, {{3, 7, FLT_MAX}, {9, 7, 3e38f}, {20, 7, 1e12f}, {21, 7, 2e12f},
+                     {4, 9, -3e38f}, {5, 9, -1e12f}, {30, 11, 65535}},
+       1000, 65535, 6, true}};
+  for (const Case& c : cases) {
+    PictureState p;
+    StartPicture(p, c.count);
+    std::vector<float> pixels(kPixelCount);
+    for (int k = 0; k < c.count; ++k) {
+      for (int i = 0; i < kPixelCount; ++i) pixels[i] = c.level + (i * 37 % 2048) * c.step;
+      for (const Wild& w : c.wild) pixels[w.pixel] = w.record == k ? w.value : pixels[w.pixel];
+      AddPictureSpectrum(p, StdKind::Scan, k, pixels.data());
+    }
+    std::vector<double> median(kPixelCount);
+    PictureMedian(p, median.data());
+    PictureRange range = ScanRange(p, median.data());
+    EXPECT_EQ(range.low, c.low) << c.count;
+    EXPECT_EQ(range.high, c.high) << c.count;
+    EXPECT_EQ(range.outside, c.outside) << c.count;
+    EXPECT_EQ(range.at_least, c.at_least) << c.count;
+  }
+}
+
 PlotArea Area(int left, int top, int height, double low, double high) {
   PlotArea area{left, top, height, {}};
   area.axis.low = low, area.axis.high = high;
@@ -304,8 +347,9 @@ TEST(Overview, PictureSize) {
 
 // Whole pictures of simple steps, one of each kind, against files kept
 // beside this one (looked at in a browser and rendered with rsvg-convert).
-// Wild: a 3e38 pixel in one record and a whole record at -1e12, which the
-// axis leaves out and the subtitle counts, drawn one by one and summed up.
+// Wild: a 3e38 pixel in one record and in the reference, a whole record at
+// -1e12, which the axis leaves out and the subtitle counts, drawn one by one
+// and summed up.
 TEST(Overview, PictureFiles) {
   struct Case {
     int count, announced;  // 51 of 60: more than are drawn one by one, fewer than announced
@@ -328,6 +372,7 @@ TEST(Overview, PictureFiles) {
     }
     std::fill(pixels.begin(), pixels.end(), 380.0f);
     std::fill_n(pixels.begin() + 900, 200, 420.0f);
+    if (c.wild) pixels[1500] = 3e38f;  // the mean reference too: outside, counted
     AddPictureSpectrum(p, StdKind::Ref, 0, pixels.data());
     std::fill(pixels.begin(), pixels.end(), -20.0f);
     AddPictureSpectrum(p, StdKind::Dark, 0, pixels.data());
