@@ -16,14 +16,14 @@ import xml.etree.ElementTree as ET
 KINDS = {'VulcoraBin_REF_': 'ref', 'VulcoraBin_DARK_': 'dark', 'VulcoraBin_HIGH_': 'high',
          'VulcoraBin_LOW_': 'low', 'VulcoraBin_': 'scan'}
 COLUMNS = ('file,source,record,date,time,latitude,longitude,altitude,elevation,user_param,'
-           'exposure,scans,solar_zenith,pixel_min,pixel_max,pixel_mean,nonfinite_pixels').split(',')
+           'exposure_ms,scans,solar_zenith,pixel_min,pixel_max,pixel_mean,nonfinite_pixels').split(',')
 faults = []
 fault = faults.append
 
 
 def read_std(path):
     """The values of an STD file, as texts where the table must have the same text."""
-    lines = open(path, 'rb').read().decode('utf-8', 'surrogateescape').split('\r\n')
+    lines = open(path, 'rb').read().decode('utf-8', 'replace').split('\r\n')  # as the table has them
     assert lines[:3] == ['GDBGMNUP', '1', '2048'], path
     values = [float(v) for v in lines[3:2051]]
     finite = [v for v in values if math.isfinite(v)]
@@ -54,8 +54,10 @@ def check_row(name, row, std):
     def same(column, expected):
         if row[column] != expected:
             fault(f'{name}: {column} {row[column]!r}, STD file {expected!r}')
-    for column in ('source', 'record', 'scans', 'exposure'):
-        same(column, std[column])
+    same('source', std['source'])
+    same('record', std['record'])
+    for column, key in ('scans', 'scans'), ('exposure_ms', 'exposure'):  # 0: not known
+        same(column, '' if std[key] == '0' else std[key])
     same('date', '' if std['date'] == '//' else iso_date(std['date']) or std['date'])
     same('time', '' if std['time'] == '::' else std['time'])
     if row['latitude'] or std['source'] != 'scan':
@@ -98,6 +100,26 @@ def check_track(path, track):
         fault(f'{path}: the line is not the {len(track)} positions in record order')
 
 
+def check_times_and_heights(base, stds):
+    """Each point's time is its STD file's, a leap second as second 59 (no reader
+    of the track takes 60); KML points and the line are at their altitude."""
+    for feature in json.load(open(base + '.geojson', 'rb'))['features']:
+        name, got = feature['properties'].get('file'), feature['properties'].get('time')
+        if name is None:
+            continue  # the line
+        std = stds[name]
+        m = re.fullmatch(r'(\d+):(\d+):(\d+)', std['time'])
+        h, mi, s = map(int, m.groups()) if m else (99, 0, 0)
+        day = iso_date(std['date'])
+        want = f'{day}T{h:02d}:{mi:02d}:{min(s, 59):02d}Z' if day and h < 24 and mi < 60 and s <= 60 else None
+        if got != want:
+            fault(f'{name}: GeoJSON time {got}, STD file {std["date"]} {std["time"]}')
+    kml = ET.parse(base + '.kml').getroot()
+    for shape in kml.iter('{http://www.opengis.net/kml/2.2}Point'), kml.iter('{http://www.opengis.net/kml/2.2}LineString'):
+        if any(g.findtext('{http://www.opengis.net/kml/2.2}altitudeMode') != 'absolute' for g in shape):
+            fault('a KML geometry without altitudeMode absolute')
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split('\n')[0])
     parser.add_argument('folder')
@@ -107,11 +129,14 @@ def main():
     base = os.path.join(args.folder, args.scan_name)
     stds = {f: read_std(os.path.join(args.folder, f))
             for f in sorted(os.listdir(args.folder)) if f.endswith('.std')}
-    with open(base + '.csv', newline='', encoding='utf-8', errors='surrogateescape') as f:
+    with open(base + '.csv', newline='', encoding='utf-8') as f:  # valid UTF-8 or an error
         reader = csv.DictReader(f)
         if reader.fieldnames != COLUMNS:
             fault(f'table columns {reader.fieldnames}')
         rows = {row['file']: row for row in reader}
+    # A byte of a name that is not UTF-8 is U+FFFD in the table.
+    stds = {n.encode('utf-8', 'surrogateescape').decode('utf-8', 'replace'): s
+            for n, s in stds.items()}
     if sorted(rows) != sorted(stds):
         fault(f'table rows {len(rows)} for {len(stds)} STD files, or other names')
     for name in sorted(set(rows) & set(stds)):
@@ -136,6 +161,8 @@ def main():
         fault(f'not well-formed: {e}')
     for suffix in tracks:
         check_track(base + suffix, track)
+    if track:
+        check_times_and_heights(base, stds)
     if os.path.getsize(base + '.svg') >= 1_000_000:
         fault('SVG file of 1 MB or more')
     with tempfile.TemporaryDirectory() as scratch:

@@ -33,8 +33,8 @@ bool HasNonFinite(const SpectrumRecord& record) {
 
 void BeginRunOutputs(RunOutputs& outputs, std::int64_t count) {
   if (outputs.plan.choice.overview) {
-    StartOverview(outputs.write.overview, *outputs.writer, outputs.plan.output.folder, outputs.plan.scan_file_name,
-                  count);
+    StartOverview(outputs.write.overview, *outputs.writer, outputs.plan.output.folder,
+                  outputs.plan.scan_file_name, count);
   }
 }
 
@@ -43,16 +43,7 @@ void BeginBinaryFile(RunOutputs& outputs, const std::string& std_prefix, std::in
   WriteState& w = outputs.write;
   w.count = count;
   w.written = 0;
-  // A binary file without records gets no QDOAS file, as it gets no STD file.
-  if (outputs.plan.choice.qdoas && count > 0) {
-    std::string head;
-    std::size_t count_at = 0;
-    AppendQdoasHeader(head, count, count_at);
-    w.qdoas = OpenStreamFile(*outputs.writer, std_prefix + "asc");
-    w.qdoas_count_at = static_cast<std::int64_t>(count_at);
-    AppendStreamFile(w.qdoas, head);
-    w.qdoas_open = true;
-  }
+  if (outputs.plan.choice.qdoas) w.qdoas_path = std_prefix + "asc";
 }
 
 void FormatRecord(FileWriter& writer, const OutputPlan& plan, FormatState& state,
@@ -90,6 +81,18 @@ void WriteRecord(RunOutputs& outputs, const OutputRecord& record, RecordTexts& t
   WriteWholeFile(*outputs.writer, texts.std_name, texts.std_temp, texts.std_text.get(),
                  texts.std_size);
   WriteState& w = outputs.write;
+  // Opened only now, after the binary file's first STD file, so that a run
+  // that cannot write says so of that file, with the options or without.
+  // A binary file without records gets no QDOAS file, as it gets no STD file.
+  if (outputs.plan.choice.qdoas && w.written == 0) {
+    std::string head;
+    std::size_t count_at = 0;
+    AppendQdoasHeader(head, w.count, count_at);
+    w.qdoas = OpenStreamFile(*outputs.writer, w.qdoas_path);
+    w.qdoas_count_at = static_cast<std::int64_t>(count_at);
+    AppendStreamFile(w.qdoas, head);
+    w.qdoas_open = true;
+  }
   if (w.qdoas_open) AppendStreamFile(w.qdoas, texts.qdoas);
   if (outputs.plan.choice.overview) WriteOverview(w.overview, record, texts.overview);
   ++w.written;

@@ -40,6 +40,7 @@ struct FormatState {
 
 /// The files open across records.
 struct WriteState {
+  std::string qdoas_path;  // the binary file's, opened after its first STD file
   bool qdoas_open = false;
   StreamFile qdoas;
   std::int64_t qdoas_count_at = 0;  // offset of the header's record count

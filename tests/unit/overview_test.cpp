@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <fstream>
@@ -19,6 +20,9 @@
 #include "output/shared/text_escape.h"
 
 namespace vulconv {
+
+PixelStats ComputePixelStatsPlain(const float* pixels, std::size_t count);  // without SSE2
+
 namespace {
 
 using namespace std::string_view_literals;
@@ -49,8 +53,10 @@ TEST(Overview, EscapesOfHostileNames) {
        "=\"\xC3\xA9\xF0\x9F\x8C\x8B\""},  // e-acute and a 4-byte character pass
       // A continuation byte first, overlong, surrogate, beyond U+10FFFF, cut
       // short, a bad lead: each byte one U+FFFD; XML also refuses U+FFFE.
-      {"\x84\x80\x80\x80", "", "=" FFFD FFFD FFFD FFFD, "=\"" FFFD FFFD FFFD FFFD "\""},
-      {"\xC0\xAF", "=\xC0\xAF", "=" FFFD FFFD, "=\"" FFFD FFFD "\""},
+      {"\x84\x80\x80\x80", "=" FFFD FFFD FFFD FFFD, "=" FFFD FFFD FFFD FFFD,
+       "=\"" FFFD FFFD FFFD FFFD "\""},
+      {"\xC0\xAF", "=" FFFD FFFD, "=" FFFD FFFD, "=\"" FFFD FFFD "\""},
+      {"\"\xFF,", "=\"\"\"" FFFD ",\"", "=&quot;" FFFD ",", "=\"\\\"" FFFD ",\""},
       {"\xED\xA0\x80", "", "=" FFFD FFFD FFFD, ""},
       {"\xF4\x90\x80\x80", "", "=" FFFD FFFD FFFD FFFD, ""},
       {"\xE0\x80\xAF", "", "=" FFFD FFFD FFFD, ""},
@@ -80,7 +86,13 @@ TEST(Overview, PixelStats) {
       // first lane is the minimum though -0 came first.
       {{5, -0.0f, 9, 8, 0.0f, NAN, 1, 2, 3}, {true, 0.0f, 9, 3.5, 1}},
       {{1, -0.0f, 2, 3, 0.0f}, {true, 0.0f, 3, 1.2, 0}},  // the last pixel's lane is 0
-      {{FLT_MAX, -FLT_MAX}, {true, -FLT_MAX, FLT_MAX, 0, 0}}};
+      {{FLT_MAX, -FLT_MAX}, {true, -FLT_MAX, FLT_MAX, 0, 0}},
+      // Opposite values near the limit cancel, the rest stays: in one lane
+      // and in two, and in the tail after the fours.
+      {{FLT_MAX, 0, 0, 0, 1e12f, 0, 0, 0, -FLT_MAX}, {true, -FLT_MAX, FLT_MAX, double{1e12f} / 9, 0}},
+      {{FLT_MAX, -FLT_MAX, 1e12f, 1e12f, 1e12f, 1e12f, 0, 0, NAN},
+       {true, -FLT_MAX, FLT_MAX, 4 * double{1e12f} / 8, 1}},
+      {{1, 2, 3, 4, 1e12f, -FLT_MAX, FLT_MAX}, {true, -FLT_MAX, FLT_MAX, (double{1e12f} + 10) / 7, 0}}};
   for (const Case& c : cases) {
     PixelStats s = ComputePixelStats(c.pixels.data(), c.pixels.size());
     EXPECT_EQ(s.any_finite, c.stats.any_finite);
@@ -89,6 +101,25 @@ TEST(Overview, PixelStats) {
     EXPECT_EQ(s.maximum, c.stats.maximum);
     EXPECT_DOUBLE_EQ(s.mean, c.stats.mean);
     EXPECT_EQ(s.nonfinite, c.stats.nonfinite);
+  }
+}
+
+// The SSE2 and the plain loop give the same bits, whatever the values.
+TEST(Overview, PixelStatsPathsAgree) {
+  std::mt19937 random(7);
+  std::vector<float> pixels(kPixelCount + 3);
+  for (int round = 0; round < 200; ++round) {
+    for (float& v : pixels) {
+      std::uint32_t bits = random();
+      v = round % 2 ? static_cast<float>(bits % 65536) * 0.37f : std::bit_cast<float>(bits);
+    }
+    std::size_t count = kPixelCount + round % 4;
+    PixelStats a = ComputePixelStats(pixels.data(), count);
+    PixelStats b = ComputePixelStatsPlain(pixels.data(), count);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(a.mean), std::bit_cast<std::uint64_t>(b.mean));
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(a.minimum), std::bit_cast<std::uint32_t>(b.minimum));
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(a.maximum), std::bit_cast<std::uint32_t>(b.maximum));
+    EXPECT_EQ(a.nonfinite, b.nonfinite);
   }
 }
 
@@ -125,6 +156,7 @@ TEST(Overview, TableAndTrackFiles) {
   rows[3].date = "1/2/33", rows[3].time = "3:4:60";
   rows[4].record = 11, rows[4].altitude = INFINITY, rows[4].date = "02/29/2024";
   rows[5].source = "dark", rows[5].record = -1, rows[5].date = "02/30/2024", rows[5].time = "9:5";
+  rows[5].exposure = rows[5].scans = 0;  // no parameter line gave them
   rows[6].record = 12, rows[6].latitude = NAN, rows[6].date = "06/31/2024";
   std::string csv, kml, geo, kml_line, geo_line;
   AppendTableHeader(csv);
@@ -184,6 +216,49 @@ TEST(Overview, PictureMedian) {
       EXPECT_TRUE(median[i] == c.median[i] || (std::isnan(c.median[i]) && std::isnan(median[i])))
           << c.announced << " " << c.came << " pixel " << i << ": " << median[i];
     }
+  }
+}
+
+// The axis's range leaves out the values beyond a fence around the median
+// spectrum (beyond its 16th highest and lowest pixel by ten times its size,
+// never inside +-65535) and counts them, exactly up to four at a pixel.
+TEST(Overview, PictureRange) {
+  struct Wild {
+    int record, pixel;
+    float value;
+  };
+  struct Case {
+    int count;
+    float level, step;  // pixel i of every spectrum: level + (i * 37 % 2048) * step
+    std::vector<Wild> wild;
+    double low, high;
+    std::int64_t outside;
+    bool at_least;
+  };
+  const Case cases[] = {
+      // Every spectrum kept: the fence at 11 * 1203100, one value each side of it.
+      {3, 1e6f, 100, {{0, 5, 13234000}, {1, 6, 13234200}}, 1e6, 13234000, 1, false},
+      // Summed up: four wild values at pixel 7 (more may lie out), two at 9,
+      // and a saturated value inside the detector's full scale.
+      {60, 1000, 0, {{3, 7, FLT_MAX}, {9, 7, 3e38f}, {20, 7, 1e12f}, {21, 7, 2e12f},
+                     {4, 9, -3e38f}, {5, 9, -1e12f}, {30, 11, 65535}},
+       1000, 65535, 6, true}};
+  for (const Case& c : cases) {
+    PictureState p;
+    StartPicture(p, c.count);
+    std::vector<float> pixels(kPixelCount);
+    for (int k = 0; k < c.count; ++k) {
+      for (int i = 0; i < kPixelCount; ++i) pixels[i] = c.level + (i * 37 % 2048) * c.step;
+      for (const Wild& w : c.wild) pixels[w.pixel] = w.record == k ? w.value : pixels[w.pixel];
+      AddPictureSpectrum(p, StdKind::Scan, k, pixels.data());
+    }
+    std::vector<double> median(kPixelCount);
+    PictureMedian(p, median.data());
+    PictureRange range = ScanRange(p, median.data());
+    EXPECT_EQ(range.low, c.low) << c.count;
+    EXPECT_EQ(range.high, c.high) << c.count;
+    EXPECT_EQ(range.outside, c.outside) << c.count;
+    EXPECT_EQ(range.at_least, c.at_least) << c.count;
   }
 }
 
@@ -272,19 +347,32 @@ TEST(Overview, PictureSize) {
 
 // Whole pictures of simple steps, one of each kind, against files kept
 // beside this one (looked at in a browser and rendered with rsvg-convert).
+// Wild: a 3e38 pixel in one record and in the reference, a whole record at
+// -1e12, which the axis leaves out and the subtitle counts, drawn one by one
+// and summed up.
 TEST(Overview, PictureFiles) {
-  for (int count : {3, 51}) {  // 51: more than are drawn one by one, fewer than announced
+  struct Case {
+    int count, announced;  // 51 of 60: more than are drawn one by one, fewer than announced
+    bool wild;
+    std::string file;
+  };
+  for (const Case& c : {Case{3, 3, false, "3"}, Case{4, 4, true, "4_wild"},
+                        Case{51, 60, true, "51_wild"}}) {
+    int count = c.count;
     PictureState p;
-    StartPicture(p, count == 3 ? 3 : 60);
+    StartPicture(p, c.announced);
     std::vector<float> pixels(kPixelCount);
     for (int k = 0; k < count; ++k) {
       for (int i = 0; i < kPixelCount; ++i) pixels[i] = (k % 7) * 10.0f + i / 512 * 100.0f;
       if (k == 1) std::fill_n(pixels.begin() + 10, 10, NAN);
       pixels[2047] = k == 2 ? -INFINITY : pixels[2047];
+      if (c.wild && k == 0) pixels[700] = 3e38f;
+      if (c.wild && k == 3) std::fill(pixels.begin(), pixels.end(), -1e12f);
       AddPictureSpectrum(p, StdKind::Scan, 100 + k, pixels.data());
     }
     std::fill(pixels.begin(), pixels.end(), 380.0f);
     std::fill_n(pixels.begin() + 900, 200, 420.0f);
+    if (c.wild) pixels[1500] = 3e38f;  // the mean reference too: outside, counted
     AddPictureSpectrum(p, StdKind::Ref, 0, pixels.data());
     std::fill(pixels.begin(), pixels.end(), -20.0f);
     AddPictureSpectrum(p, StdKind::Dark, 0, pixels.data());
@@ -292,7 +380,7 @@ TEST(Overview, PictureFiles) {
     AddPictureSpectrum(p, StdKind::Dark, 1, pixels.data());
     std::string svg;
     AppendPictureSvg(svg, p, "SCAN_<&>.bin", "06/12/2024", count == 3 ? "09:30:00" : "::");
-    ExpectFile(svg, "overview_picture_" + std::to_string(count) + ".svg");
+    ExpectFile(svg, "overview_picture_" + c.file + ".svg");
   }
 }
 

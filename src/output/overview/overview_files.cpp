@@ -4,6 +4,7 @@
 #include "output/overview/overview_table.h"
 #include "output/overview/overview_track.h"
 #include "output/overview/pixel_stats.h"
+#include "system/files.h"
 
 namespace vulconv {
 
@@ -18,6 +19,17 @@ std::string_view SourceName(StdKind kind) {
     case StdKind::Low: return "low";
   }
   return "scan";
+}
+
+// The table is opened with the run's first record, after its STD file, or
+// at its end when no binary file had a record: a run that cannot write
+// says so of its first STD file, as it does without --overview.
+void OpenTable(OverviewFiles& files) {
+  std::string head;
+  AppendTableHeader(head);
+  files.table = OpenStreamFile(*files.writer, files.base + "csv");
+  AppendStreamFile(files.table, head);
+  files.table_open = true;
 }
 
 void OpenTrack(OverviewFiles& files) {
@@ -54,10 +66,6 @@ void StartOverview(OverviewFiles& files, FileWriter& writer, const std::string& 
   files.writer = &writer;
   files.scan_name = BareName(scan_file_name);
   files.base = output_folder + files.scan_name + ".";
-  std::string head;
-  AppendTableHeader(head);
-  files.table = OpenStreamFile(*files.writer, files.base + "csv");
-  AppendStreamFile(files.table, head);
   StartPicture(files.picture, announced);
 }
 
@@ -100,6 +108,7 @@ void FormatOverview(OverviewFormat& format, const OutputRecord& record,
 
 void WriteOverview(OverviewFiles& files, const OutputRecord& record, const OverviewTexts& texts) {
   AddPictureSpectrum(files.picture, record.kind, record.info.index, record.record.pixels.data());
+  if (!files.table_open) OpenTable(files);
   AppendStreamFile(files.table, texts.row);
   if (texts.kml_point.empty()) return;
   if (!files.track_open) OpenTrack(files);
@@ -111,7 +120,15 @@ void WriteOverview(OverviewFiles& files, const OutputRecord& record, const Overv
 }
 
 bool EndOverviewTrack(OverviewFiles& files) {
-  if (!files.track_open) return false;
+  if (!files.track_open) {
+    // An earlier run's track beside this run's table would describe
+    // another run.
+    for (const char* suffix : {"kml", "geojson"}) {
+      std::string name = files.base + suffix;
+      if (!RemoveName(name)) FailWriting(*files.writer, "Could not write", name);
+    }
+    return false;
+  }
   files.track_open = false;
   bool with_line = files.points >= 2;
   std::string head, tail;
@@ -130,6 +147,7 @@ void FinishOverview(OverviewFiles& files, std::string_view date, std::string_vie
   std::string svg;
   AppendPictureSvg(svg, files.picture, files.scan_name, date, time);
   WriteWholeFile(*files.writer, files.base + "svg", svg.data(), svg.size());
+  if (!files.table_open) OpenTable(files);
   CloseStreamFile(files.table);
 }
 

@@ -36,6 +36,7 @@ struct OverviewFiles {
   FileWriter* writer = nullptr;
   std::string base;  // the output folder and the scan's own name, with "."
   std::string scan_name;
+  bool table_open = false;
   StreamFile table;
   bool track_open = false;
   StreamFile kml, kml_line, geojson, geojson_line;  // the lines in scratch files
@@ -45,8 +46,8 @@ struct OverviewFiles {
   PictureState picture;
 };
 
-/// Opens the table in the output folder (with its separator) and prepares
-/// the picture for the announced scan records.
+/// Names the files after the scan in the output folder (with its
+/// separator) and prepares the picture for the announced scan records.
 void StartOverview(OverviewFiles& files, FileWriter& writer, const std::string& output_folder,
                    const std::string& scan_file_name, std::int64_t announced);
 
@@ -54,11 +55,13 @@ void StartOverview(OverviewFiles& files, FileWriter& writer, const std::string& 
 void FormatOverview(OverviewFormat& format, const OutputRecord& record,
                     std::string_view std_name, const SpectrumFacts& facts, OverviewTexts& texts);
 
-/// Writes the record's pieces and adds its spectrum to the picture.
+/// Writes the record's pieces (opening the table with the first) and adds
+/// its spectrum to the picture.
 void WriteOverview(OverviewFiles& files, const OutputRecord& record, const OverviewTexts& texts);
 
 /// After the scan's records: ends the track files; false when no record had
-/// a position, and no track file was made.
+/// a position, and no track file was made: those an earlier run left are
+/// removed then.
 bool EndOverviewTrack(OverviewFiles& files);
 
 /// After the last record: writes the picture and ends the table.

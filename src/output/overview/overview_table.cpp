@@ -1,15 +1,10 @@
 #include "output/overview/overview_table.h"
 
-
 #include "time/civil_date.h"
 #include "output/shared/number_text.h"
 #include "output/shared/text_escape.h"
 
 namespace vulconv {
-
-namespace {
-
-}  // namespace
 
 bool AppendIsoDate(std::string& out, std::string_view date) {
   CalendarDate day;
@@ -30,7 +25,8 @@ bool AppendIsoDateTime(std::string& out, std::string_view date, std::string_view
   out += ':';
   AppendPadded(out, clock.minute, 2);
   out += ':';
-  AppendPadded(out, clock.second, 2);
+  // xs:dateTime and the readers of the track have no leap second.
+  AppendPadded(out, clock.second == 60 ? 59 : clock.second, 2);
   out += 'Z';
   return true;
 }
@@ -38,7 +34,7 @@ bool AppendIsoDateTime(std::string& out, std::string_view date, std::string_view
 void AppendTableHeader(std::string& out) {
   out +=
       "file,source,record,date,time,latitude,longitude,altitude,elevation,user_param,"
-      "exposure,scans,solar_zenith,pixel_min,pixel_max,pixel_mean,nonfinite_pixels\r\n";
+      "exposure_ms,scans,solar_zenith,pixel_min,pixel_max,pixel_mean,nonfinite_pixels\r\n";
 }
 
 void AppendTableRow(std::string& out, const OverviewRow& row) {
@@ -59,10 +55,12 @@ void AppendTableRow(std::string& out, const OverviewRow& row) {
     out += ',';
     if (row.has_angles) AppendDoubleText(out, value);
   }
-  out += ',';
-  AppendInteger(out, row.exposure);
-  out += ',';
-  AppendInteger(out, row.scans);
+  // The reader gives 0 for an exposure or a count of scans that no
+  // parameter line gave: no instrument has either.
+  for (std::int32_t value : {row.exposure, row.scans}) {
+    out += ',';
+    if (value != 0) AppendInteger(out, value);
+  }
   out += ',';
   if (row.has_solar) out += AngleText(row.solar_zenith);
   out += ',';

@@ -23,7 +23,7 @@ struct OverviewRow {
   double latitude = 0, longitude = 0, altitude = 0;
   bool has_angles = false;  // elevation angle and user parameter known
   double elevation = 0, user_param = 0;
-  std::int32_t exposure = 0, scans = 0;
+  std::int32_t exposure = 0, scans = 0;  // ms, count; 0: not known
   bool has_solar = false;  // solar zenith angle known
   double solar_zenith = 0;
   PixelStats stats;
@@ -37,8 +37,8 @@ void AppendTableRow(std::string& out, const OverviewRow& row);
 /// otherwise.
 bool AppendIsoDate(std::string& out, std::string_view date);
 
-/// "YYYY-MM-DDThh:mm:ssZ" (the STD times are UTC) when both texts parse;
-/// false, and nothing appended, otherwise.
+/// "YYYY-MM-DDThh:mm:ssZ" (the STD times are UTC) when both texts parse,
+/// a leap second as second 59; false, and nothing appended, otherwise.
 bool AppendIsoDateTime(std::string& out, std::string_view date, std::string_view time);
 
 }  // namespace vulconv

@@ -79,7 +79,8 @@ void AppendKmlPoint(std::string& out, const OverviewRow& row) {
     AppendFloatText(text, row.stats.maximum);
     AppendKmlData(out, "max_intensity", text);
   }
-  out += "</ExtendedData>\n<Point><coordinates>";
+  // Without it a reader puts the point on the ground, whatever its altitude.
+  out += "</ExtendedData>\n<Point><altitudeMode>absolute</altitudeMode><coordinates>";
   AppendPosition(out, row);
   out += "</coordinates></Point>\n</Placemark>\n";
 }
@@ -87,7 +88,8 @@ void AppendKmlPoint(std::string& out, const OverviewRow& row) {
 void AppendKmlLineHead(std::string& out) {
   out +=
       "<Placemark>\n<name>GPS track</name>\n<styleUrl>#track</styleUrl>\n"
-      "<LineString>\n<tessellate>1</tessellate>\n<coordinates>\n";
+      "<LineString>\n<tessellate>1</tessellate>\n<altitudeMode>absolute</altitudeMode>\n"
+      "<coordinates>\n";
 }
 
 void AppendKmlCoordinate(std::string& out, const OverviewRow& row) {

@@ -22,8 +22,7 @@ constexpr int kRight = kLeft + kPixelCount - 1;
 constexpr int kLegendX = 2260;
 
 constexpr const char* kBandColour = "#c6dbef";
-constexpr const char* kMedianColour = "#08306b";
-constexpr const char* kChosenColour = "#4292c6";
+constexpr const char* kMedianColour = "#ae017e";  // apart from the chosen spectra's blues
 constexpr const char* kRefColour = "#e6550d";
 constexpr const char* kDarkColour = "#252525";
 
@@ -51,12 +50,25 @@ std::string RampColour(std::size_t k, std::size_t count) {
   return colour;
 }
 
-// The range of the finite values among count, widened by low and high.
-void Widen(const double* values, int count, double& low, double& high) {
-  for (int i = 0; i < count; ++i) {
-    if (!std::isfinite(values[i])) continue;
-    low = std::min(low, values[i]);
-    high = std::max(high, values[i]);
+// The first plane of extremes: NaN where a pixel had no finite value.
+void ExtremeValues(const std::vector<float>& planes, double* values) {
+  for (int i = 0; i < kPixelCount; ++i) {
+    values[i] = std::isfinite(planes[i]) ? planes[i] : NAN;
+  }
+}
+
+// The range widened by the finite values of a curve inside the fence;
+// those outside counted.
+void WidenByCurve(PictureRange& range, const double* values) {
+  for (int i = 0; i < kPixelCount; ++i) {
+    double v = values[i];
+    if (!std::isfinite(v)) continue;
+    if (v < range.fence_low || v > range.fence_high) {
+      ++range.outside;
+      continue;
+    }
+    range.low = std::min(range.low, v);
+    range.high = std::max(range.high, v);
   }
 }
 
@@ -148,31 +160,40 @@ std::string DrawEach(std::string& out, const PictureState& p, const PlotArea& ar
   return std::to_string(kept) + " scan spectra, light (first) to dark (last)";
 }
 
-// The band from the lowest to the highest value, the chosen spectra and the
-// median; returns what the picture shows of the scan spectra.
+// The shade of chosen spectrum k of count: the ramp without its lightest
+// blue, which the band would hide.
+std::string ChosenColour(std::size_t k, std::size_t count) { return RampColour(k + 1, count + 1); }
+
+// The band from the lowest to the highest value, the chosen spectra, each
+// in a shade of its own from light (first) to dark (last), and the median
+// over them; returns what the picture shows of the scan spectra.
 std::string DrawSummary(std::string& out, const PictureState& p, const PlotArea& area,
-                        const double* low, const double* high, int& legend) {
+                        const double* low, const double* high, const double* median,
+                        int& legend) {
   AppendBandPath(out, area, low, high, kPixelCount,
                  "fill=\"" + std::string(kBandColour) + "\" stroke=\"none\"");
   const float* chosen[kChosenSpectra + 1];
   std::int64_t record[kChosenSpectra + 1];
-  int drawn = DrawnChosen(p, chosen, record);
+  auto drawn = static_cast<std::size_t>(DrawnChosen(p, chosen, record));
   std::string about = std::to_string(p.scan_count) + " scan spectra: their range and median";
   if (p.sampled_count < p.scan_count) {
     about += " (of " + std::to_string(p.sampled_count) + " taken evenly)";
   }
   about += " at each pixel, and records";
   std::vector<double> values(kPixelCount);
-  for (int k = 0; k < drawn; ++k) {
+  for (std::size_t k = 0; k < drawn; ++k) {
     FloatValues(chosen[k], values.data());
-    AppendCurvePath(out, area, values.data(), kPixelCount, StrokeAttributes(kChosenColour, "1.5"));
+    AppendCurvePath(out, area, values.data(), kPixelCount,
+                    StrokeAttributes(ChosenColour(k, drawn), "1.5"));
     about += (k ? ", " : " ") + std::to_string(record[k]);
   }
-  PictureMedian(p, values.data());
-  AppendCurvePath(out, area, values.data(), kPixelCount, StrokeAttributes(kMedianColour, "3"));
+  AppendCurvePath(out, area, median, kPixelCount, StrokeAttributes(kMedianColour, "3"));
   AppendLegend(out, legend++, kBandColour, true, "scan range");
   AppendLegend(out, legend++, kMedianColour, false, "scan median");
-  AppendLegend(out, legend++, kChosenColour, false, "scans chosen evenly");
+  for (std::size_t k = 0; k < drawn; ++k) {
+    AppendLegend(out, legend++, ChosenColour(k, drawn), false,
+                 "scan, record " + std::to_string(record[k]));
+  }
   return about;
 }
 
@@ -193,16 +214,18 @@ void DrawCalibration(std::string& out, const PlotArea& area, const SpectrumMean&
 void AppendPictureSvg(std::string& out, const PictureState& p, std::string_view scan_name,
                       std::string_view date, std::string_view time) {
   std::vector<double> low(kPixelCount), high(kPixelCount), ref(kPixelCount), dark(kPixelCount);
-  FloatValues(p.lowest.data(), low.data());
-  FloatValues(p.highest.data(), high.data());
+  std::vector<double> median(kPixelCount);
+  ExtremeValues(p.lows, low.data());
+  ExtremeValues(p.highs, high.data());
   MeanValues(p.ref, ref.data());
   MeanValues(p.dark, dark.data());
-  double least = INFINITY, most = -INFINITY;
-  for (const auto* curve : {&low, &high, &ref, &dark}) {
-    Widen(curve->data(), kPixelCount, least, most);
-  }
-  bool any_finite = least <= most;
-  ValueAxis axis = any_finite ? MakeValueAxis(least, most) : MakeValueAxis(0, 1);
+  PictureMedian(p, median.data());
+  // What lies outside the range is drawn at the plot's edge.
+  PictureRange range = ScanRange(p, median.data());
+  WidenByCurve(range, ref.data());
+  WidenByCurve(range, dark.data());
+  bool any_finite = range.low <= range.high;
+  ValueAxis axis = any_finite ? MakeValueAxis(range.low, range.high) : MakeValueAxis(0, 1);
   PlotArea area{kLeft, kTop, kPlotHeight, axis};
 
   AppendSvgHead(out);
@@ -210,11 +233,16 @@ void AppendPictureSvg(std::string& out, const PictureState& p, std::string_view 
   int legend = 0;
   std::string about = "no scan spectra";  // what the picture shows of them
   if (p.scan_count > static_cast<std::int64_t>(p.kept_records.size())) {
-    about = DrawSummary(out, p, area, low.data(), high.data(), legend);
+    about = DrawSummary(out, p, area, low.data(), high.data(), median.data(), legend);
   } else if (p.scan_count > 0) {
     about = DrawEach(out, p, area, legend);
   }
   if (p.nonfinite > 0) about += "; " + std::to_string(p.nonfinite) + " values not finite, left out";
+  if (range.outside > 0) {
+    about += std::string("; ") + (range.at_least ? "at least " : "") +
+             std::to_string(range.outside) + (range.outside == 1 ? " value" : " values") +
+             " outside the range shown";
+  }
   DrawCalibration(out, area, p.dark, dark.data(), false, legend);
   DrawCalibration(out, area, p.ref, ref.data(), true, legend);
   if (!any_finite) {

@@ -40,16 +40,24 @@ bool XmlAllows(char32_t code) {
 }  // namespace
 
 void AppendCsvField(std::string& out, std::string_view text) {
-  if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-    out += text;
-    return;
+  bool quoted = text.find_first_of(",\"\r\n") != std::string_view::npos;
+  if (quoted) out += '"';
+  std::size_t from = 0;  // bytes from here on are appended as they are
+  for (std::size_t at = 0; at < text.size();) {
+    auto byte = static_cast<unsigned char>(text[at]);
+    char32_t code = 0;
+    int length = byte < 0x80 ? 1 : Utf8Sequence(text, at, code);
+    if (length > 1 || (length == 1 && byte != '"')) {
+      at += length;
+      continue;
+    }
+    out.append(text.substr(from, at - from));
+    // Readers that decode the table stop at a byte that is not UTF-8.
+    out += length == 0 ? kReplacement : "\"\"";
+    from = ++at;
   }
-  out += '"';
-  for (char c : text) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
+  out.append(text.substr(from));
+  if (quoted) out += '"';
 }
 
 void AppendXmlText(std::string& out, std::string_view text) {

@@ -10,7 +10,7 @@
 namespace vulconv {
 
 /// RFC 4180: quoted, with quotes doubled, when the text holds a comma, a
-/// quote, CR or LF; otherwise the bytes as they are.
+/// quote, CR or LF; U+FFFD for bytes that are not UTF-8.
 void AppendCsvField(std::string& out, std::string_view text);
 
 /// XML 1.0 text, good in content and in quoted attribute values: & < > " '
