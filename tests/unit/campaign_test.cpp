@@ -43,6 +43,11 @@ TEST(Campaign, TableRows) {
       {"\xff,\"\xC3\xA9\xE2\x82\"\r\n", {{FFFD, "\xC3\xA9" FFFD FFFD}}},
   };
   for (const Case& c : cases) EXPECT_EQ(Rows(c.text), c.rows) << c.text;
+  // A row longer than any the program writes fails the table.
+  TableReader table = TableFromText(std::string(1 << 21, 'x'));
+  TableRow row;
+  EXPECT_FALSE(ReadTableRow(table, row));
+  EXPECT_TRUE(table.failed);
 }
 
 TEST(Campaign, Numbers) {
@@ -54,7 +59,8 @@ TEST(Campaign, Numbers) {
   const Case cases[] = {{"14.535390", true, 14.53539}, {"-90.5", true, -90.5}, {"150", true, 150},
                         {"", false, 0},  {"nan", false, 0},  {"-inf", false, 0},
                         {"-", false, 0}, {"1.", false, 0},   {".5", false, 0},
-                        {"1.5x", false, 0}, {"1e5", false, 0}, {"-0.25", true, -0.25}};
+                        {"1.5x", false, 0}, {"1e5", false, 0}, {"-0.25", true, -0.25},
+                        {"007", false, 0}, {"0", true, 0}};
   for (const Case& c : cases) {
     double value = 0;
     EXPECT_EQ(ParseNumber(c.text, value), c.number) << c.text;
@@ -124,6 +130,7 @@ TEST(Campaign, Graticule) {
       {0.0013, 0.002, 14.536, false, "14.536\xC2\xB0N"},
       {0.021, 0.05, -90.85, true, "90.85\xC2\xB0W"},
       {0.5, 0.5, -0.5, false, "0.5\xC2\xB0S"},
+      {0.2, 0.2, 0.4, false, "0.4\xC2\xB0N"},
       {1, 1, 0, true, "0\xC2\xB0"},
       {3, 5, 185, true, "175\xC2\xB0W"},
       {40, 50, -180, true, "180\xC2\xB0"},

@@ -130,7 +130,7 @@ std::string_view Field(const TableRow& row, int column) {
 bool ParseNumber(std::string_view text, double& value) {
   std::size_t start = !text.empty() && text[0] == '-' ? 1 : 0;
   std::size_t end = SkipDigits(text, start);
-  if (end == start) return false;
+  if (end == start || (end - start > 1 && text[start] == '0')) return false;
   if (end < text.size()) {
     if (text[end] != '.' || SkipDigits(text, end + 1) != text.size() || end + 1 == text.size())
       return false;

@@ -51,8 +51,9 @@ TableColumns FindColumns(const TableRow& header);
 /// The field at column, empty when the row has none there.
 std::string_view Field(const TableRow& row, int column);
 
-/// A decimal number as the table writes finite values: [-]digits[.digits].
-/// False for anything else (empty, "nan", "inf").
+/// A decimal number as the table writes finite values: [-]digits[.digits]
+/// without leading zeros, which JSON takes as it is. False for anything
+/// else (empty, "nan", "inf", "007").
 bool ParseNumber(std::string_view text, double& value);
 
 /// A spectrum of the scan with a known, finite position: a point of its

@@ -106,8 +106,8 @@ void AppendKmlPoint(std::string& out, const TableRow& row, const TableColumns& c
   out += "<styleUrl>#";
   AppendKmlStyleId(out, colour);
   out += "</styleUrl>\n<ExtendedData>\n";
-  std::string_view text = Field(row, columns.record);
-  if (AllDigits(text)) AppendKmlData(out, "record", text);
+  std::string_view text;
+  if (NumberField(row, columns.record, text)) AppendKmlData(out, "record", text);
   if (timed) AppendKmlData(out, "time", when);
   AppendKmlData(out, "altitude", Field(row, columns.altitude));
   if (NumberField(row, columns.elevation, text)) AppendKmlData(out, "elevation", text);
@@ -147,8 +147,8 @@ void AppendGeoJsonPoint(std::string& out, const TableRow& row, const TableColumn
   AppendJsonString(out, scan_name);
   out += ",\"file\":";
   AppendJsonString(out, Field(row, columns.file));
-  std::string_view text = Field(row, columns.record);
-  if (AllDigits(text)) AppendJsonMember(out, "record", text);
+  std::string_view text;
+  if (NumberField(row, columns.record, text)) AppendJsonMember(out, "record", text);
   std::string when = "\"";
   if (AppendWhen(when, Field(row, columns.date), Field(row, columns.time)))
     AppendJsonMember(out, "time", when + '"');
