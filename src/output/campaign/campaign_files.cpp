@@ -41,7 +41,7 @@ std::string TablePath(const CampaignScan& scan) {
 
 // The scan's table read from its start, after the header; false when it
 // cannot be opened.
-bool Reopen(TableReader& table, const CampaignScan& scan) {
+bool OpenScanTable(TableReader& table, const CampaignScan& scan) {
   if (OpenTable(table, TablePath(scan))) return true;
   CloseTable(table);
   return false;
@@ -52,7 +52,7 @@ bool Reopen(TableReader& table, const CampaignScan& scan) {
 ScanSummary Summarize(const CampaignScan& scan, MapExtent& extent, int& colours) {
   ScanSummary summary;
   TableReader table;
-  if (!scan.converted || !Reopen(table, scan)) return summary;
+  if (!scan.converted || !OpenScanTable(table, scan)) return summary;
   summary.columns = FindColumns(table.header);
   MapExtent with_scan = extent;
   LongitudeUnwrap unwrap;
@@ -82,7 +82,7 @@ struct RowOutputs {
 void WriteRows(RowOutputs& out, const CampaignScan& scan, const ScanSummary& summary,
                const std::string& name) {
   TableReader table;
-  if (!Reopen(table, scan)) return;
+  if (!OpenScanTable(table, scan)) return;
   if (out.header.empty()) {
     out.header = table.header;
     out.csv.text += "scan";
@@ -122,7 +122,7 @@ void WriteRows(RowOutputs& out, const CampaignScan& scan, const ScanSummary& sum
 void WriteLines(RowOutputs& out, const CampaignScan& scan, const ScanSummary& summary,
                 const std::string& name) {
   TableReader table;
-  if (!Reopen(table, scan)) return;
+  if (!OpenScanTable(table, scan)) return;
   AppendKmlLineHead(out.kml.text, summary.colour);
   AppendGeoJsonLineHead(out.geojson.text, name, summary.colour);
   TableRow row;
@@ -170,7 +170,7 @@ void WriteRowFiles(const std::vector<CampaignScan>& scans,
 void WriteMapTrack(Output& page, const MapView& view, const CampaignScan& scan,
                    const ScanSummary& summary) {
   TableReader table;
-  if (!Reopen(table, scan)) return;
+  if (!OpenScanTable(table, scan)) return;
   std::string_view colour = TrackColour(summary.colour);
   MapTrack track;
   StartMapTrack(page.text, track, summary.track_points, colour);

@@ -38,6 +38,9 @@ a{color:#1f5fae}
 </style>
 )";
 
+// In place of a value that is not known: an em dash.
+constexpr std::string_view kNone = "<span class=\"none\">\xE2\x80\x94</span>";
+
 // A count with its thousands apart: 16,000.
 void AppendCount(std::string& out, std::int64_t count) {
   std::string digits;
@@ -72,7 +75,7 @@ void AppendIntensity(std::string& out, double value) {
 // low to high as one value when they read alike, then the unit.
 void AppendRange(std::string& out, const ValueRange& range, int decimals, std::string_view unit) {
   if (!range.any) {
-    out += "<span class=\"none\">\xE2\x80\x94</span>";
+    out += kNone;
     return;
   }
   std::string low, high;
@@ -90,7 +93,7 @@ void AppendCell(std::string& out, std::string_view type, std::string_view html) 
 // First to last, the last without the date when it is the first's.
 void AppendTimeCell(std::string& out, std::string_view first, std::string_view last) {
   std::string text;
-  if (first.empty() && last.empty()) text = "<span class=\"none\">\xE2\x80\x94</span>";
+  if (first.empty() && last.empty()) text = kNone;
   AppendXmlText(text, first);
   std::size_t day = first.find(' ') + 1;  // 0 without a date
   if (last != first) {
@@ -122,49 +125,24 @@ void AppendSwatch(std::string& out, int colour) {
   out += "\"></span>";
 }
 
-void AppendScanRow(std::string& out, const CampaignScan& scan, const ScanSummary& summary) {
-  std::string base = scan.output_folder + BareName(scan.name) + '.';
-  out += summary.readable ? "<tr>" : "<tr class=\"failed\">";
-  out += "<td class=\"name\">";
-  if (summary.colour >= 0) AppendSwatch(out, summary.colour);
-  AppendName(out, scan.name);
-  out += "</td>";
-  if (!summary.readable) {
-    std::string_view line = scan.failure;
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
-    out += "<td colspan=\"8\">";
-    if (scan.converted) {
-      out += "Converted, but its table ";
-      AppendXmlText(out, base + "csv");
-      out += " could not be read";
-    } else {
-      out += "Failed: ";
-      AppendXmlText(out, line);
-    }
-    out += "</td></tr>\n";
-    return;
-  }
+// What a scan whose table was read says, after its name.
+void AppendValueCells(std::string& out, const ScanSummary& summary) {
   AppendTimeCell(out, summary.first_time, summary.last_time);
-  std::string text;
-  AppendCount(text, summary.spectra);
-  AppendCell(out, "n", text);
-  text.clear();
-  if (summary.spectra > 0) AppendShare(text, summary.track_points, summary.spectra);
-  else text = "<span class=\"none\">\xE2\x80\x94</span>";
-  AppendCell(out, "n", text);
-  text.clear();
-  AppendRange(text, summary.exposure, 0, " ms");
-  AppendCell(out, "n", text);
-  text.clear();
-  AppendRange(text, summary.solar_zenith, 1, "\xC2\xB0");
-  AppendCell(out, "n", text);
-  text.clear();
-  if (summary.highest.any) AppendIntensity(text, summary.highest.high);
-  else text = "<span class=\"none\">\xE2\x80\x94</span>";
-  AppendCell(out, "n", text);
-  text.clear();
-  AppendCount(text, summary.nonfinite);
-  AppendCell(out, summary.nonfinite > 0 ? "n bad" : "n", text);
+  std::string cells[6];
+  AppendCount(cells[0], summary.spectra);
+  if (summary.spectra > 0) AppendShare(cells[1], summary.track_points, summary.spectra);
+  else cells[1] = kNone;
+  AppendRange(cells[2], summary.exposure, 0, " ms");
+  AppendRange(cells[3], summary.solar_zenith, 1, "\xC2\xB0");
+  if (summary.highest.any) AppendIntensity(cells[4], summary.highest.high);
+  else cells[4] = kNone;
+  AppendCount(cells[5], summary.nonfinite);
+  for (int i = 0; i < 6; ++i) AppendCell(out, i == 5 && summary.nonfinite > 0 ? "n bad" : "n", cells[i]);
+}
+
+// Links to the scan's files where the page may link to them.
+void AppendFilesCell(std::string& out, const CampaignScan& scan, const ScanSummary& summary,
+                     const std::string& base) {
   out += "<td>";
   if (IsInsideWorkingFolder(scan.output_folder)) {
     AppendLink(out, base + "svg", "picture");
@@ -179,7 +157,39 @@ void AppendScanRow(std::string& out, const CampaignScan& scan, const ScanSummary
   } else {
     AppendXmlText(out, scan.output_folder);
   }
-  out += "</td></tr>\n";
+  out += "</td>";
+}
+
+// Why a scan has no values: its run failed, or its table could not be read.
+void AppendFailureCell(std::string& out, const CampaignScan& scan, const std::string& base) {
+  out += "<td colspan=\"8\">";
+  if (scan.converted) {
+    out += "Converted, but its table ";
+    AppendXmlText(out, base + "csv");
+    out += " could not be read";
+  } else {
+    std::string_view line = scan.failure;
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
+    out += "Failed: ";
+    AppendXmlText(out, line);
+  }
+  out += "</td>";
+}
+
+void AppendScanRow(std::string& out, const CampaignScan& scan, const ScanSummary& summary) {
+  std::string base = scan.output_folder + BareName(scan.name) + '.';
+  out += summary.readable ? "<tr>" : "<tr class=\"failed\">";
+  out += "<td class=\"name\">";
+  if (summary.colour >= 0) AppendSwatch(out, summary.colour);
+  AppendName(out, scan.name);
+  out += "</td>";
+  if (summary.readable) {
+    AppendValueCells(out, summary);
+    AppendFilesCell(out, scan, summary, base);
+  } else {
+    AppendFailureCell(out, scan, base);
+  }
+  out += "</tr>\n";
 }
 
 // True for the start of a date the table wrote in ISO form, which sorts as text.
@@ -251,15 +261,18 @@ void AppendNoMap(std::string& out) { out += "<p class=\"nomap\">No scan has a GP
 
 void AppendPageRest(std::string& out, const std::vector<CampaignScan>& scans,
                     const std::vector<ScanSummary>& summaries) {
-  std::string legend;
-  for (std::size_t i = 0; i < scans.size(); ++i) {
+  // The legend of the map: the scans with a track, in their colours.
+  bool map = std::any_of(summaries.begin(), summaries.end(),
+                         [](const ScanSummary& summary) { return summary.colour >= 0; });
+  if (map) out += "<ul class=\"legend\">\n";
+  for (std::size_t i = 0; map && i < scans.size(); ++i) {
     if (summaries[i].colour < 0) continue;
-    legend += "<li>";
-    AppendSwatch(legend, summaries[i].colour);
-    AppendXmlText(legend, scans[i].name);
-    legend += "</li>\n";
+    out += "<li>";
+    AppendSwatch(out, summaries[i].colour);
+    AppendXmlText(out, scans[i].name);
+    out += "</li>\n";
   }
-  if (!legend.empty()) out += "<ul class=\"legend\">\n" + legend + "</ul>\n";
+  if (map) out += "</ul>\n";
   out +=
       "</figure>\n<div class=\"scroll\">\n<table>\n<thead><tr><th>Scan</th><th>Spectra taken</th>"
       "<th class=\"n\">Spectra</th><th class=\"n\">With GPS</th><th class=\"n\">Exposure</th>"
