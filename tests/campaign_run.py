@@ -5,7 +5,7 @@
 
 Makes a folder of scans (the sample; a traverse whose GPS drops out, with a
 NaN and a saturated spectrum; one under a hostile folder name with a leap
-second; one without GPS, with a wild value; one with a single position; one
+second; one without a text file, with a wild value; one with a single position; one
 whose calibration file is missing; one whose table is gone after its run), converts each with `vulconv --overview`,
 writes the campaign files with CAMPAIGN_WRITER as a batch would, reads them
 with campaign_check.py and compares them and its report with campaign/.
@@ -59,8 +59,8 @@ def make_day(top):
     odd = 'odd,"<&>\'\udcff'  # a comma, markup and a byte that is not UTF-8
     lines = [gps(14, 23, 59, s, 14.52 - 0.003 * i, -90.90 + 0.002 * i) for i, s in enumerate((58, 59, 60.5))]
     make_scan(os.path.join(top, odd), '20240614_2359', [15000, 16000, 17000], lines)
-    make_scan(os.path.join(top, 'nogps'), '20240615_1200', [9000, (9500, 99960000)],  # and a wild value
-              ['2024 06 15 12 00 00 x 30 1.5'] * 2)
+    make_scan(os.path.join(top, 'nogps'), '20240615_1200', [9000, (9500, 99960000)], [])  # and a wild value
+    os.remove(os.path.join(top, 'nogps', 'SCAN_20240615_1200.txt'))  # no times either
     make_scan(os.path.join(top, 'lone'), '20240615_1300', [9000], [gps(15, 13, 0, 0, 14.5, -90.84)])
     make_scan(os.path.join(top, 'noref'), '20240616_0900', [9000], [gps(16, 9, 0, 0, 14.5, -90.8)])
     os.remove(os.path.join(top, 'noref', 'Cal_20240616_0900_ref.bin'))

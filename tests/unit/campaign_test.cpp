@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -48,6 +50,15 @@ TEST(Campaign, TableRows) {
   TableRow row;
   EXPECT_FALSE(ReadTableRow(table, row));
   EXPECT_TRUE(table.failed);
+  // A table that grows shorter while it is read was not read whole.
+  std::string path = testing::TempDir() + "campaign_test_table.csv";
+  std::ofstream(path, std::ios::binary) << "h\n" << std::string(1 << 17, 'x') << "\n";
+  ASSERT_TRUE(OpenTable(table, path));
+  std::filesystem::resize_file(path, 100);
+  EXPECT_FALSE(ReadTableRow(table, row));
+  EXPECT_TRUE(table.failed);
+  CloseTable(table);
+  std::filesystem::remove(path);
 }
 
 TEST(Campaign, Numbers) {
