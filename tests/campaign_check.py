@@ -228,8 +228,8 @@ def main():
     print('\n'.join(faults) or
           f'campaign.csv: {len(rows)} rows of {len(by_scan)} scans, {compared} compared with their tables\n'
           f'campaign.kml, campaign.geojson: {len(positions)} tracks, {points} points, {lines} lines\n'
-          f'campaign.html: {len(scans)} scans, {sum(r["failed"] for r in scans)} failed, '
-          f'{len(page.links)} links, {len(requests)} requests, {len(messages)} messages')
+          f'campaign.html: {len(scans)} scans, {sum(r["failed"] for r in scans)} failed; '
+          f'links: {len(page.links)}, requests: {len(requests)}, console messages: {len(messages)}')
     return 1 if faults else 0
 
 

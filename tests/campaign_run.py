@@ -9,6 +9,7 @@ second; one without a text file, with a wild value; one with a single position; 
 whose calibration file is missing; one whose table is gone after its run), converts each with `vulconv --overview`,
 writes the campaign files with CAMPAIGN_WRITER as a batch would, reads them
 with campaign_check.py and compares them and its report with campaign/.
+The page's screenshot is left in campaign.png in the working folder.
 --update rewrites the expected files; --keep leaves the folder in DIR."""
 import argparse, difflib, math, os, shutil, struct, subprocess, sys, tempfile
 
