@@ -247,6 +247,18 @@ void AppendPadded(std::string& out, std::int64_t value, int width) {
   out.append(digits, end);
 }
 
+void AppendFixed(std::string& out, double value, int decimals) {
+  double scale = std::pow(10.0, decimals);
+  if (!(std::fabs(value) * scale < 1e18)) return AppendDoubleText(out, value);
+  long long units = std::llround(std::fabs(value) * scale);
+  auto whole = static_cast<long long>(scale);
+  if (value < 0 && units != 0) out += '-';
+  AppendInteger(out, units / whole);
+  if (decimals == 0) return;
+  out += '.';
+  AppendPadded(out, units % whole, decimals);
+}
+
 std::string AngleText(double degrees) {
   std::string text;
   long long units = std::llround(degrees * 10000);

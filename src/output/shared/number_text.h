@@ -35,6 +35,10 @@ void AppendFloatText(std::string& out, float value);
 void AppendInteger(std::string& out, std::int64_t value);
 void AppendPadded(std::string& out, std::int64_t value, int width);
 
+/// value with the given number of decimals (0 to 9), rounded; values too
+/// large for that as WriteDoubleText writes them.
+void AppendFixed(std::string& out, double value, int decimals);
+
 /// An angle from 0 to 360 to a ten-thousandth of a degree, well below the
 /// error of any angle the program computes.
 std::string AngleText(double degrees);

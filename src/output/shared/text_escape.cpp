@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "system/platform.h"
+
 namespace vulconv {
 
 namespace {
@@ -108,6 +110,34 @@ void AppendJsonString(std::string& out, std::string_view text) {
     at += length;
   }
   out += '"';
+}
+
+void AppendValidUtf8(std::string& out, std::string_view text) {
+  for (std::size_t at = 0; at < text.size();) {
+    char32_t code = 0;
+    int length = Utf8Sequence(text, at, code);
+    out += length == 0 ? kReplacement : text.substr(at, length);
+    at += length == 0 ? 1 : length;
+  }
+}
+
+void AppendUrlPath(std::string& out, std::string_view name) {
+  static const char kHex[] = "0123456789ABCDEF";
+  for (char c : name) {
+    auto byte = static_cast<unsigned char>(c);
+    // A backslash on POSIX is a character of the name, not a separator.
+    bool separator = c == '/' || (kWindowsNames && c == '\\');
+    if (separator) {
+      out += '/';
+    } else if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+               (byte >= '0' && byte <= '9') || c == '-' || c == '.' || c == '_' || c == '~') {
+      out += c;
+    } else {
+      out += '%';
+      out += kHex[byte >> 4];
+      out += kHex[byte & 0xF];
+    }
+  }
 }
 
 }  // namespace vulconv

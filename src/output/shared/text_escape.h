@@ -1,6 +1,6 @@
 // Texts of any bytes (file names above all) made safe inside a CSV field,
-// XML character data or a JSON string: nothing in them can end the field or
-// the string early or bring in markup of its own.
+// XML character data (HTML too), a JSON string or a URL path: nothing in
+// them can end the field or the string early or bring in markup of its own.
 #ifndef VULCONV_OUTPUT_SHARED_TEXT_ESCAPE_H_
 #define VULCONV_OUTPUT_SHARED_TEXT_ESCAPE_H_
 
@@ -21,6 +21,14 @@ void AppendXmlText(std::string& out, std::string_view text);
 /// A JSON string with its quotes: \" \\ and \u00XX for control characters;
 /// U+FFFD for bytes that are not UTF-8.
 void AppendJsonString(std::string& out, std::string_view text);
+
+/// The text with U+FFFD for each byte that is not part of UTF-8.
+void AppendValidUtf8(std::string& out, std::string_view text);
+
+/// A relative file name as the path of a relative URL: the folder
+/// separators of the build's file system as "/", letters, digits and
+/// "-._~" as they are, every other byte as %XX.
+void AppendUrlPath(std::string& out, std::string_view name);
 
 }  // namespace vulconv
 
