@@ -1,6 +1,7 @@
 #include "system/cleanup.h"
 
 #include <atomic>
+#include <csignal>
 
 #include "system/files.h"
 
@@ -59,6 +60,12 @@ bool BeginMaking() {
 void EndMaking() {
   --making_here;
   making.fetch_sub(1);
+}
+
+void CleanUpAndRaise(int sig) {
+  RemoveCleanupNames();
+  std::signal(sig, SIG_DFL);
+  std::raise(sig);
 }
 
 void RemoveCleanupNames() {

@@ -45,6 +45,10 @@ void EndMaking();
 /// Removes every live name, once. Safe in a signal handler.
 void RemoveCleanupNames();
 
+/// The handler of the signals that end a run: removes the live names, then
+/// ends the process as the signal would have.
+void CleanUpAndRaise(int sig);
+
 }  // namespace vulconv
 
 #endif  // VULCONV_SYSTEM_CLEANUP_H_

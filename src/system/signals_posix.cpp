@@ -10,16 +10,6 @@
 
 namespace vulconv {
 
-namespace {
-
-void CleanUpAndRaise(int sig) {
-  RemoveCleanupNames();
-  std::signal(sig, SIG_DFL);
-  std::raise(sig);
-}
-
-}  // namespace
-
 void InstallSignalCleanup() {
   // Every other way the run ends early (a binary file that cannot be opened
   // or read) goes through exit: the files not yet named go with it.

@@ -8,16 +8,6 @@
 
 namespace vulconv {
 
-namespace {
-
-void CleanUpAndRaise(int sig) {
-  RemoveCleanupNames();
-  std::signal(sig, SIG_DFL);
-  std::raise(sig);
-}
-
-}  // namespace
-
 void InstallSignalCleanup() {
   // Every other way the run ends early goes through exit.
   std::atexit(RemoveCleanupNames);
