@@ -4,11 +4,13 @@
 #include <cstdio>
 
 #ifdef _WIN32
+#include <windows.h>
 #include <direct.h>
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 #else
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -55,6 +57,28 @@ void CloseFile(int fd) { _close(fd); }
 
 void MakeFolder(const std::string& name) { _mkdir(name.c_str()); }
 
+bool IsFolder(const std::string& name) {
+  DWORD attributes = GetFileAttributesA(name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::string> RegularFilesIn(const std::string& folder,
+                                        bool (*wanted)(std::string_view name)) {
+  std::vector<std::string> names;
+  bool ends = !folder.empty() && (folder.back() == '\\' || folder.back() == ':');
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA((folder + (ends ? "*" : "\\*")).c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) &&
+        wanted(entry.cFileName)) {
+      names.emplace_back(entry.cFileName);
+    }
+  } while (FindNextFileA(search, &entry));
+  FindClose(search);
+  return names;
+}
+
 #else
 
 int OpenRegularFile(const std::string& name) {
@@ -90,6 +114,28 @@ std::size_t ReadBytes(int fd, void* buffer, std::size_t size) {
 void CloseFile(int fd) { close(fd); }
 
 void MakeFolder(const std::string& name) { mkdir(name.c_str(), 0777); }
+
+bool IsFolder(const std::string& name) {
+  struct stat st;
+  return stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::vector<std::string> RegularFilesIn(const std::string& folder,
+                                        bool (*wanted)(std::string_view name)) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return names;
+  std::string prefix = folder.ends_with('/') ? folder : folder + "/";
+  while (const dirent* entry = readdir(dir)) {
+    struct stat st;
+    if (wanted(entry->d_name) && stat((prefix + entry->d_name).c_str(), &st) == 0 &&
+        S_ISREG(st.st_mode)) {
+      names.emplace_back(entry->d_name);
+    }
+  }
+  closedir(dir);
+  return names;
+}
 
 #endif
 

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace vulconv {
 
@@ -32,6 +34,14 @@ void MakeFolder(const std::string& name);
 
 /// True when name is a regular file that can be opened for reading.
 bool FileExists(const std::string& name);
+
+/// True when name is a folder (a link counts as what it points to).
+bool IsFolder(const std::string& name);
+
+/// The names of the regular files directly in folder (a link counts as what
+/// it points to) that wanted accepts, in no particular order.
+std::vector<std::string> RegularFilesIn(const std::string& folder,
+                                        bool (*wanted)(std::string_view name));
 
 }  // namespace vulconv
 
