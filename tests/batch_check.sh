@@ -65,7 +65,7 @@ diff -r "$work/single" "$day" || fail "files differ"
 # On a terminal, and only there, the progress line.
 cd "$work/terminal"
 script -qec "'$vulconv' --batch . >/dev/null" /dev/null >"$work/terminal.out" </dev/null || true
-grep -aq $'\rscans 9/9, '$((26 * n + 1))' spectra, [0-9.]* MB written, ' "$work/terminal.out" ||
+grep -aEq $'\rscans [1-9]/9, [0-9]+ spectra, [0-9.]+ MB written, ([0-9:]+|--) left' "$work/terminal.out" ||
   fail "no progress line on a terminal: $(head -c 300 "$work/terminal.out" | od -c | head -5)"
 
 # SIGINT once the first scan is printed, one scan at a time.
@@ -76,16 +76,21 @@ cd "$signal_day"
 "$vulconv" --batch --jobs 1 . >"$work/signal.out" 2>&1 &
 pid=$!
 while ! grep -q 'LOW bin' "$work/signal.out" && kill -0 $pid 2>/dev/null; do sleep 0.01; done
+before=$(grep -c 'LOW bin' "$work/signal.out")
 kill -INT $pid
 status=0
 wait $pid || status=$?
 ((status == 130)) || fail "interrupted batch: status $status"
 temps=$(find . -name '.vulconv-*' | head -3)
 [[ -z $temps ]] || fail "temporaries left: $temps"
-printed=$(grep -c '^Opening file: ' "$work/signal.out")
 grep -q '^Converted' "$work/signal.out" && fail "a summary after the signal"
-# Every output folder belongs to a scan whose block was printed.
-folders=$(find . -mindepth 1 -maxdepth 1 -type d | wc -l)
-((folders <= printed && printed < 4)) ||
-  fail "$printed blocks printed, $folders output folders: a scan started after the signal"
-echo "batch_check: $((26 * n + 1)) spectra in 9 scans as the single runs; progress on a terminal; SIGINT after $printed of 4 scans"
+# One scan at a time: the signal stops the running one, and those after it
+# never start.
+complete=$(grep -c 'LOW bin' "$work/signal.out")
+((complete == before && complete < 4)) ||
+  fail "$complete scans converted, $before before the signal: the running one was not stopped"
+i=0
+for t in 0930 1000 1030 1100; do
+  ((i++ <= complete)) || [[ ! -e 20240612_$t ]] || fail "scan $i started after the signal"
+done
+echo "batch_check: $((26 * n + 1)) spectra in 9 scans as the single runs; progress on a terminal; SIGINT after $complete of 4 scans"

@@ -93,10 +93,8 @@ void DrawProgress(Batch& b) {
   if (!b.progress) return;
   // Written bytes per input byte, from the ended runs, tell how far the
   // running ones are.
-  std::int64_t ended_in = 0, ended_out = 0, total_in = 0, written = 0;
+  std::int64_t ended_in = 0, ended_out = 0, total_in = 0, spectra = 0;
   std::size_t ended = 0;
-  std::int64_t spectra = 0;
-  double done_in = 0;
   for (const Scan& scan : b.scans) {
     total_in += scan.input_bytes;
     if (scan.state >= ScanState::Ended) {
@@ -106,8 +104,8 @@ void DrawProgress(Batch& b) {
       ended_out += scan.bytes_written;
     }
   }
-  written = ended_out;
-  done_in = static_cast<double>(ended_in);
+  std::int64_t written = ended_out;
+  double done_in = static_cast<double>(ended_in);
   for (std::size_t i : b.running) {
     std::int64_t now = ChildBytesWritten(b.scans[i].child);
     written += now;
@@ -234,7 +232,6 @@ int RunBatch(const BatchRequest& request) {
   b.jobs = static_cast<std::size_t>(std::clamp(jobs, 1, MaxChildren()));
   b.progress = IsTerminal(stderr);
   b.start = std::chrono::steady_clock::now();
-  std::fflush(stdout);
   InterceptStopSignals();
   for (;;) {
     if (b.stop == 0) {
@@ -246,9 +243,8 @@ int RunBatch(const BatchRequest& request) {
       if (b.stop != 0 || b.next_print == b.scans.size()) break;
       continue;
     }
-    WaitForRun(b);
-    PrintReady(b);
     DrawProgress(b);
+    WaitForRun(b);
   }
   EraseProgress(b);
   if (b.stop != 0) {
