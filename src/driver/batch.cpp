@@ -114,8 +114,8 @@ void DrawProgress(Batch& b) {
       done_in += std::min(1.0, now / expected) * b.scans[i].input_bytes;
     }
   }
-  double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - b.start).count();
-  double left = done_in > 0 ? elapsed * (total_in - done_in) / done_in : -1;
+  std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - b.start;
+  double left = done_in > 0 ? elapsed.count() * (total_in - done_in) / done_in : -1;
   std::string line = ProgressLine(ended, b.scans.size(), spectra, written, left);
   std::fprintf(stderr, "\r%s%*s", line.c_str(),
                static_cast<int>(b.drawn > line.size() ? b.drawn - line.size() : 0), "");

@@ -14,7 +14,7 @@ struct BatchRequest {
   std::vector<std::string> names;  // scan files and folders of scans
   OutputChoice choice;
   int jobs = 0;                    // 0: one per processor
-  const char* argv0 = "vulconv";
+  const char* argv0 = nullptr;    // this program's argv[0]
 };
 
 /// The scan names that names stand for, in order: a folder stands for the

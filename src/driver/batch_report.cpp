@@ -28,9 +28,9 @@ void EndLine(LineScan& scan) {
   if (scan.line.empty()) return;
   constexpr std::string_view kHead = "Extracted ", kTail = " std files from bin.";
   std::string_view text = scan.line;
-  if (text.starts_with(kHead) && text.ends_with(kTail) && text.size() > kHead.size() + kTail.size()) {
+  if (text.starts_with(kHead) && text.ends_with(kTail)) {
     std::string_view count = text.substr(kHead.size(), text.size() - kHead.size() - kTail.size());
-    if (count.find_first_not_of("0123456789") == std::string_view::npos) {
+    if (!count.empty() && count.find_first_not_of("0123456789") == std::string_view::npos) {
       scan.spectra += std::strtoll(std::string(count).c_str(), nullptr, 10);
     }
   }
@@ -78,8 +78,9 @@ ScanOutcome ReadOutcome(const ChildProcess& child, const ChildEnd& end) {
   }
   LineScan err = ScanCaptured(child, Captured::Err);
   outcome.failure = err.last.empty() ? out.last : err.last;
-  std::string how = end.exited ? (outcome.failure.empty() ? "status " + std::to_string(end.code) : "")
-                               : "ended by " + AbnormalEndText(end);
+  std::string how = !end.exited               ? "ended by " + AbnormalEndText(end)
+                    : outcome.failure.empty() ? "status " + std::to_string(end.code)
+                                              : "";
   if (!how.empty()) outcome.failure += (outcome.failure.empty() ? "" : "; ") + how;
   return outcome;
 }

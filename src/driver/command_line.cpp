@@ -58,12 +58,13 @@ CommandLine ParseCommandLine(int count, const char* const* args) {
     }
   }
   std::size_t names = line.names.size();
-  line.kind = unknown                         ? CommandKind::Usage
-              : help                          ? CommandKind::Help
-              : version                       ? CommandKind::Version
-              : batch                         ? (names > 0 ? CommandKind::Batch : CommandKind::Usage)
-              : names != 1 || line.jobs != 0  ? CommandKind::Usage
-                                              : CommandKind::Convert;
+  bool batch_names = batch && names > 0, single_name = !batch && names == 1 && line.jobs == 0;
+  line.kind = unknown       ? CommandKind::Usage
+              : help        ? CommandKind::Help
+              : version     ? CommandKind::Version
+              : batch_names ? CommandKind::Batch
+              : single_name ? CommandKind::Convert
+                            : CommandKind::Usage;
   if (line.kind == CommandKind::Convert) line.scan_file_name = line.names[0];
   return line;
 }

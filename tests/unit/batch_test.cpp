@@ -1,10 +1,11 @@
-// The command line with --batch and --jobs: what makes a batch and what is a
-// wrong command line (the usage text).
+// The batch's command line (what makes a batch and what is a wrong command
+// line) and its progress line.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "driver/batch_report.h"
 #include "driver/command_line.h"
 
 namespace vulconv {
@@ -45,6 +46,14 @@ TEST(CommandLine, BatchAndJobs) {
       EXPECT_EQ(line.jobs, c.jobs) << shown;
     }
   }
+}
+
+TEST(BatchReport, ProgressLine) {
+  EXPECT_EQ(ProgressLine(0, 9, 0, 0, -1), "scans 0/9, 0 spectra, 0.0 MB written, -- left");
+  EXPECT_EQ(ProgressLine(3, 9, 6000, 152349999, 59.5),
+            "scans 3/9, 6000 spectra, 152.3 MB written, 1:00 left");
+  EXPECT_EQ(ProgressLine(1, 2, 5, 1, 3 * 3600 + 62.4),
+            "scans 1/2, 5 spectra, 0.0 MB written, 3:01:02 left");
 }
 
 }  // namespace
