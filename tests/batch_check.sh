@@ -67,6 +67,12 @@ cd "$work/terminal"
 script -qec "'$vulconv' --batch . >/dev/null" /dev/null >"$work/terminal.out" </dev/null || true
 grep -aEq $'\rscans [1-9]/9, [0-9]+ spectra, [0-9.]+ MB written, ([0-9:]+|--) left' "$work/terminal.out" ||
   fail "no progress line on a terminal: $(head -c 300 "$work/terminal.out" | od -c | head -5)"
+# Redrawn a few times a second, not in a busy loop; bytes written never
+# fall, as an ended run's count stays in them.
+tr '\r' '\n' <"$work/terminal.out" | awk '/^scans / { ++lines; mb = $5 + 0
+    if (mb < last) { print "bytes written fell from " last " to " mb; exit 1 }
+    last = mb }
+  END { if (lines > 200) { print lines " progress lines"; exit 1 } }' || fail "progress line"
 
 # SIGINT once the first scan is printed, one scan at a time.
 signal_day=$work/signal
