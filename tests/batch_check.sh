@@ -72,7 +72,8 @@ grep -aEq $'\rscans [1-9]/9, [0-9]+ spectra, [0-9.]+ MB written, ([0-9:]+|--) le
 tr '\r' '\n' <"$work/terminal.out" | awk '/^scans / { ++lines; mb = $5 + 0
     if (mb < last) { print "bytes written fell from " last " to " mb; exit 1 }
     last = mb }
-  END { if (lines > 200) { print lines " progress lines"; exit 1 } }' || fail "progress line"
+  END { if (lines > 200 || last <= 0) { print lines " progress lines, " last " MB"; exit 1 } }' ||
+  fail "progress line"
 
 # SIGINT once the first scan is printed, one scan at a time.
 signal_day=$work/signal

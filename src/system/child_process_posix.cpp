@@ -206,7 +206,6 @@ void EndBySignal(int signal) {
   std::fflush(stdout);
   std::fflush(stderr);
   std::signal(signal, SIG_DFL);
-  RestoreStopSignals();
   sigset_t only;
   sigemptyset(&only);
   sigaddset(&only, signal);
