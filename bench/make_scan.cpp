@@ -3,12 +3,20 @@
 // per spectrum, and four calibration files of 10 records each that the
 // naming convention finds.
 //
-//   make_scan <folder> <spectra>
+//   make_scan <folder> <spectra> [<yyyymmdd_hhmm> [<latitude> <longitude>]]
+//
+// The scan's time (default 20240612_0930) names its files; its dark file
+// has that time, the cell files 18 minutes earlier and the reference 25, so
+// several scans of a day fit in one folder. A track starts at latitude and
+// longitude (decimal degrees; default 14.535390 -90.853908). A scan with a
+// time of its own also gets spectra of its own.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -67,21 +75,54 @@ bool WriteRecords(const std::string& name, int count, double level) {
   return std::fclose(f) == 0;
 }
 
+// The scan's date and time, and where its track starts.
+struct Scan {
+  int year = 2024, month = 6, day = 12, hour = 9, minute = 30;
+  double latitude = 1432.1234, longitude = 9051.2345;  // degrees * 100 + minutes
+  char north = 'N', east = 'W';
+};
+
+// "yyyymmdd_hhmm" into scan; false when it is not one.
+bool ReadStamp(const char* text, Scan& scan) {
+  char tail;
+  return std::strlen(text) == 13 &&
+         std::sscanf(text, "%4d%2d%2d_%2d%2d%c", &scan.year, &scan.month, &scan.day, &scan.hour,
+                     &scan.minute, &tail) == 5 &&
+         scan.hour < 24 && scan.minute < 60;
+}
+
+// Decimal degrees as the GPS line writes them: degrees * 100 + minutes.
+double DegreesMinutes(double degrees) {
+  double whole = std::floor(std::fabs(degrees));
+  return whole * 100 + (std::fabs(degrees) - whole) * 60;
+}
+
+// The stamp minutes_before the scan, within its day.
+std::string Stamp(const Scan& scan, int minutes_before) {
+  int minutes = std::max(0, scan.hour * 60 + scan.minute - minutes_before);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d%02d%02d_%02d%02d", scan.year % 10000, scan.month % 100,
+                scan.day % 100, minutes / 60, minutes % 60);
+  return text;
+}
+
 // "1 2024 06 12 09 30 12.25 A 1432.1234 N 09051.2345 W 3712.5 G 15 1.5":
 // counter, date, time, latitude, longitude, altitude, elevation angle and
-// a user parameter, one spectrum every 2.5 seconds from 09:30:12.
-bool WriteScanText(const std::string& name, int count) {
+// a user parameter, one spectrum every 2.5 seconds from 12.25 seconds past
+// the scan's minute.
+bool WriteScanText(const std::string& name, int count, const Scan& scan) {
   std::FILE* f = std::fopen(name.c_str(), "wb");
   if (!f) return false;
   for (int i = 0; i < count; ++i) {
-    double seconds = 9 * 3600 + 30 * 60 + 12.25 + 2.5 * i;
-    int day = 12 + static_cast<int>(seconds / 86400);
+    double seconds = scan.hour * 3600 + scan.minute * 60 + 12.25 + 2.5 * i;
+    int day = scan.day + static_cast<int>(seconds / 86400);
     seconds = std::fmod(seconds, 86400);
     int hour = static_cast<int>(seconds / 3600);
     int minute = static_cast<int>(seconds / 60) % 60;
     double second = std::fmod(seconds, 60);
-    std::fprintf(f, "%d 2024 06 %02d %02d %02d %.2f A %.4f N %010.4f W %.1f G %d %.1f\r\n", i + 1,
-                 day, hour, minute, second, 1432.1234 + 0.0071 * i, 9051.2345 + 0.0063 * i,
+    std::fprintf(f, "%d %04d %02d %02d %02d %02d %.2f A %.4f %c %010.4f %c %.1f G %d %.1f\r\n",
+                 i + 1, scan.year, scan.month, day, hour, minute, second,
+                 scan.latitude + 0.0071 * i, scan.north, scan.longitude + 0.0063 * i, scan.east,
                  3712.5 + 0.1 * (i % 17), 15 + 5 * (i % 31), 1.5);
   }
   return std::fclose(f) == 0;
@@ -97,23 +138,34 @@ bool WriteText(const std::string& name, const char* text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  int count = argc == 3 ? std::atoi(argv[2]) : -1;
+  int count = argc >= 3 && argc != 5 && argc <= 6 ? std::atoi(argv[2]) : -1;
+  Scan scan;
+  if (argc >= 4 && !ReadStamp(argv[3], scan)) count = -1;
+  if (argc == 6) {
+    double latitude = std::atof(argv[4]), longitude = std::atof(argv[5]);
+    scan.latitude = DegreesMinutes(latitude);
+    scan.longitude = DegreesMinutes(longitude);
+    scan.north = latitude < 0 ? 'S' : 'N';
+    scan.east = longitude < 0 ? 'W' : 'E';
+  }
   if (count < 0) {
-    std::fprintf(stderr, "usage: make_scan <folder> <spectra>\n");
+    std::fprintf(stderr, "usage: make_scan <folder> <spectra> [<yyyymmdd_hhmm> [<lat> <lon>]]\n");
     return 2;
   }
+  if (argc >= 4) random_state ^= std::hash<std::string>()(argv[3]);
   std::string dir = std::string(argv[1]) + "/";
-  bool ok = WriteRecords(dir + "SCAN_20240612_0930.bin", count, 52000) &&
-            WriteText(dir + "SCAN_20240612_0930.params",
+  std::string stamp = Stamp(scan, 0), cal = dir + "Cal_";
+  bool ok = WriteRecords(dir + "SCAN_" + stamp + ".bin", count, 52000) &&
+            WriteText(dir + "SCAN_" + stamp + ".params",
                       "Vulcora spectrometer parameters\r\n"
                       "Gain 1\r\n"
                       "Scan time 150 msec\r\n"
                       "Co-added scans 15\r\n") &&
-            WriteScanText(dir + "SCAN_20240612_0930.txt", count) &&
-            WriteRecords(dir + "Cal_20240612_0930_dark.bin", 10, 0) &&
-            WriteRecords(dir + "Cal_20240612_0912_low.bin", 10, 20000) &&
-            WriteRecords(dir + "Cal_20240612_0912_high.bin", 10, 40000) &&
-            WriteRecords(dir + "Cal_20240612_0905_ref.bin", 10, 52000);
+            WriteScanText(dir + "SCAN_" + stamp + ".txt", count, scan) &&
+            WriteRecords(cal + stamp + "_dark.bin", 10, 0) &&
+            WriteRecords(cal + Stamp(scan, 18) + "_low.bin", 10, 20000) &&
+            WriteRecords(cal + Stamp(scan, 18) + "_high.bin", 10, 40000) &&
+            WriteRecords(cal + Stamp(scan, 25) + "_ref.bin", 10, 52000);
   if (!ok) {
     std::perror(argv[1]);
     return 1;

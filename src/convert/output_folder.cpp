@@ -5,6 +5,7 @@
 #include "system/platform.h"
 #include "input/file_names.h"
 #include "input/line_fields.h"
+#include "input/text_lines.h"
 
 namespace vulconv {
 
@@ -13,6 +14,14 @@ namespace {
 // A name part that would not make a folder of its own beside the scan.
 bool IsUnusableFolderPart(std::string_view part) {
   return part.empty() || part == "." || part == "..";
+}
+
+// The old structure's stamp from line 1 of the scan text file, or the
+// fallback when the line gives none.
+std::string OldStamp(std::string_view line, std::string_view scan_file_name, bool* fell_back) {
+  std::string stamp = FolderStampFromLine(line);
+  *fell_back = stamp.empty();
+  return *fell_back ? FallbackFolderStamp(scan_file_name) : stamp;
 }
 
 }  // namespace
@@ -59,6 +68,17 @@ std::string FallbackFolderStamp(std::string_view scan_file_name) {
   return stamp;
 }
 
+std::string OutputFolderName(const std::string& scan_file_name) {
+  if (FileStructureOf(scan_file_name) == FileStructure::New) {
+    return NewOutputFolderName(scan_file_name) + kFolderSeparator;
+  }
+  TextFile text = OpenTextFile(MakeScanTextName(scan_file_name));
+  bool fell_back;
+  std::string stamp = OldStamp(ReadTextLine(text), scan_file_name, &fell_back);
+  CloseTextFile(text);
+  return FolderPart(scan_file_name) + stamp + kFolderSeparator;
+}
+
 OutputFolder MakeOutputFolder(const std::string& scan_file_name, FileStructure kind,
                               ScanTextFile& text) {
   OutputFolder out;
@@ -66,11 +86,11 @@ OutputFolder MakeOutputFolder(const std::string& scan_file_name, FileStructure k
   if (kind == FileStructure::New) {
     name = NewOutputFolderName(scan_file_name);
   } else {
-    out.stamp = FolderStampFromLine(ReadScanTextLine(text));
-    if (out.stamp.empty()) {
+    bool fell_back;
+    out.stamp = OldStamp(ReadScanTextLine(text), scan_file_name, &fell_back);
+    if (fell_back) {
       PrintLine("The txt file does not contain the scan time - naming the output folder after "
                 "the scan file.");
-      out.stamp = FallbackFolderStamp(scan_file_name);
     }
     RewindScanTextFile(text);
     name = FolderPart(scan_file_name) + out.stamp;

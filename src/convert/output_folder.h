@@ -34,6 +34,10 @@ std::string FolderStampFromLine(std::string_view line);
 /// name with every "." replaced by "_".
 std::string FallbackFolderStamp(std::string_view scan_file_name);
 
+/// The output folder MakeOutputFolder names (with its separator), without
+/// printing anything or making it.
+std::string OutputFolderName(const std::string& scan_file_name);
+
 /// Names the output folder (reading and rewinding line 1 of the scan text
 /// file for the old structure), prints "making dir: " and makes it.
 OutputFolder MakeOutputFolder(const std::string& scan_file_name, FileStructure kind,

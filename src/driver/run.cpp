@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "system/console.h"
+#include "driver/batch.h"
 #include "driver/command_line.h"
 #include "driver/context.h"
 #include "system/exit_status.h"
@@ -75,6 +76,8 @@ int RunConversion(int argc, char** argv) {
     case CommandKind::Usage:
       PrintUsage();
       return kExitCompleted;
+    case CommandKind::Batch:
+      return RunBatch({line.names, line.choice, line.jobs, argv[0]});
     case CommandKind::Convert:
       break;
   }

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace vulconv {
 
@@ -40,6 +42,14 @@ std::int64_t ReadThroughInChunks(int fd, std::int64_t size, char* chunk, std::si
 
 /// True when name is a regular file that can be opened for reading.
 bool FileExists(const std::string& name);
+
+/// True when name is a folder (a link counts as what it points to).
+bool IsFolder(const std::string& name);
+
+/// The names of the regular files directly in folder (a link counts as what
+/// it points to) that wanted accepts, in no particular order.
+std::vector<std::string> RegularFilesIn(const std::string& folder,
+                                        bool (*wanted)(std::string_view name));
 
 /// Makes one folder. Whether it worked is not reported: a missing folder
 /// shows when its first file cannot be created.

@@ -73,6 +73,28 @@ void CloseFile(int fd) { close(fd); }
 
 void MakeFolder(const std::string& name) { mkdir(name.c_str(), 0777); }
 
+bool IsFolder(const std::string& name) {
+  struct stat st;
+  return stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::vector<std::string> RegularFilesIn(const std::string& folder,
+                                        bool (*wanted)(std::string_view name)) {
+  std::vector<std::string> names;
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return names;
+  std::string prefix = folder.ends_with('/') ? folder : folder + "/";
+  while (const dirent* entry = readdir(dir)) {
+    struct stat st;
+    if (wanted(entry->d_name) && stat((prefix + entry->d_name).c_str(), &st) == 0 &&
+        S_ISREG(st.st_mode)) {
+      names.emplace_back(entry->d_name);
+    }
+  }
+  closedir(dir);
+  return names;
+}
+
 std::int64_t ReadThrough(int fd, std::int64_t size, char* chunk, std::size_t chunk_size) {
 #ifdef __linux__
   // The kernel reads the file through to /dev/null, so the bytes are read

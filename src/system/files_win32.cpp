@@ -71,6 +71,28 @@ void CloseFile(int fd) { _close(fd); }
 
 void MakeFolder(const std::string& name) { _mkdir(name.c_str()); }
 
+bool IsFolder(const std::string& name) {
+  DWORD attributes = GetFileAttributesA(name.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::string> RegularFilesIn(const std::string& folder,
+                                        bool (*wanted)(std::string_view name)) {
+  std::vector<std::string> names;
+  bool ends = !folder.empty() && (folder.back() == '\\' || folder.back() == ':');
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA((folder + (ends ? "*" : "\\*")).c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    if (!(entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) &&
+        wanted(entry.cFileName)) {
+      names.emplace_back(entry.cFileName);
+    }
+  } while (FindNextFileA(search, &entry));
+  FindClose(search);
+  return names;
+}
+
 std::int64_t ReadThrough(int fd, std::int64_t size, char* chunk, std::size_t chunk_size) {
   return ReadThroughInChunks(fd, size, chunk, chunk_size);
 }
