@@ -1,14 +1,15 @@
 #!/usr/bin/env python3
 """The campaign files of a day of scans, against the expected files.
 
-    campaign_run.py --exe VULCONV --writer CAMPAIGN_WRITER [--update] [--keep DIR]
+    campaign_run.py --exe VULCONV [--update] [--keep DIR]
 
 Makes a folder of scans (the sample; a traverse whose GPS drops out, with a
 NaN and a saturated spectrum; one under a hostile folder name with a leap
-second; one without a text file, with a wild value; one with a single position; one
-whose calibration file is missing; one whose table is gone after its run), converts each with `vulconv --overview`,
-writes the campaign files with CAMPAIGN_WRITER as a batch would, reads them
-with campaign_check.py and compares them and its report with campaign/.
+second; one without a text file, with a wild value; one with a single
+position; one whose calibration file is missing; one whose output folder is
+taken by a file, so that its run fails), converts them with `vulconv --batch
+--overview`, reads the campaign files with campaign_check.py and compares
+them and its report with campaign/.
 The page's screenshot is left in campaign.png in the working folder.
 --update rewrites the expected files; --keep leaves the folder in DIR."""
 import argparse, difflib, math, os, shutil, struct, subprocess, sys, tempfile
@@ -48,7 +49,7 @@ def gps(day, hour, minute, second, lat, lon):
 
 
 def make_day(top):
-    """The scans of the day; returns the campaign_writer arguments."""
+    """The scans of the day; returns their names and output folders."""
     for n in os.listdir(os.path.join(HERE, '..', 'examples', 'sample')):
         if '.' in n:
             shutil.copy(os.path.join(HERE, '..', 'examples', 'sample', n), top)
@@ -65,32 +66,30 @@ def make_day(top):
     make_scan(os.path.join(top, 'lone'), '20240615_1300', [9000], [gps(15, 13, 0, 0, 14.5, -90.84)])
     make_scan(os.path.join(top, 'noref'), '20240616_0900', [9000], [gps(16, 9, 0, 0, 14.5, -90.8)])
     os.remove(os.path.join(top, 'noref', 'Cal_20240616_0900_ref.bin'))
-    make_scan(os.path.join(top, 'gone'), '20240617_0900', [9000], [gps(17, 9, 0, 0, 14.5, -90.8)])
+    make_scan(os.path.join(top, 'blocked'), '20240617_0900', [9000], [gps(17, 9, 0, 0, 14.5, -90.8)])
+    open(os.path.join(top, 'blocked', '20240617_0900'), 'w').write('a file where the output folder goes')
     scans = [('SCAN_20240612_0930.bin', '20240612_0930/'), ('day 2/SCAN_20240613_1100.bin', 'day 2/20240613_1100/'),
              (odd + '/SCAN_20240614_2359.bin', odd + '/20240614_2359/'), ('nogps/SCAN_20240615_1200.bin', 'nogps/20240615_1200/'),
              ('lone/SCAN_20240615_1300.bin', 'lone/20240615_1300/'),
-             ('noref/SCAN_20240616_0900.bin', 'noref/20240616_0900/'), ('gone/SCAN_20240617_0900.bin', 'gone/20240617_0900/')]
+             ('noref/SCAN_20240616_0900.bin', 'noref/20240616_0900/'), ('blocked/SCAN_20240617_0900.bin', 'blocked/20240617_0900/')]
     return scans
 
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split('\n')[0])
     ap.add_argument('--exe', required=True)
-    ap.add_argument('--writer', required=True)
     ap.add_argument('--update', action='store_true')
     ap.add_argument('--keep', help='make the scans in this folder and leave them')
     o = ap.parse_args()
-    exe, writer = os.path.abspath(o.exe), os.path.abspath(o.writer)
+    exe = os.path.abspath(o.exe)
     top = o.keep or tempfile.mkdtemp(prefix='campaign-')
     os.makedirs(top, exist_ok=True)
     try:
-        arguments = []
-        for name, folder in make_day(top):
-            run = subprocess.run([exe, '--overview', name], cwd=top, capture_output=True)
-            state = 'ok' if run.returncode == 1 else 'fail:' + os.fsdecode(run.stdout.splitlines()[-1])
-            arguments.append(f'{name}:{folder}:{state}')
-        os.remove(os.path.join(top, 'gone', '20240617_0900', 'SCAN_20240617_0900.bin.csv'))
-        subprocess.run([writer] + arguments, cwd=top, check=True)
+        names = [name for name, folder in make_day(top)]
+        batch = subprocess.run([exe, '--batch', '--overview'] + names, cwd=top, capture_output=True)
+        if batch.returncode != 255:  # the blocked scan fails
+            print('batch status', batch.returncode)
+            return 1
         check = subprocess.run([sys.executable, os.path.join(HERE, 'campaign_check.py'), top,
                                 '--screenshot', os.path.abspath('campaign.png')], capture_output=True)
         open(os.path.join(top, 'check.txt'), 'wb').write(check.stdout + check.stderr)
