@@ -22,6 +22,19 @@ constexpr int kSpins = 2000;
 
 // Waits until ready() holds: first a bounded spin, then asleep on changed,
 // woken when the other thread crosses half the ring.
+//
+// No wake-up is lost. The sleeper checks wake() under the mutex and the
+// other thread notifies under it, so a notify comes either before that
+// check, which then sees the progress it announces, or once the sleeper
+// waits. Whether to notify is decided without the mutex: the notifier
+// stores its own count, then loads the sleeper's; the sleeper stored its
+// count before loading the notifier's in wake(). All four are seq_cst, so
+// they fall in one order: if wake() missed the notifier's store, the
+// notifier's load comes after the sleeper's store and sees the count the
+// sleeper holds while asleep. The gap it computes then moves one job at a
+// time and the step that reaches kHalf notifies. With acquire and release
+// alone both loads could see older counts, the gap could seem to jump over
+// kHalf, and both threads could end up asleep.
 template <class Ready, class Wake>
 void WaitFor(std::mutex& mutex, std::condition_variable& changed, Ready ready, Wake wake) {
   for (int i = 0; i < kSpins; ++i) {
