@@ -28,11 +28,12 @@ struct RecordJob {
 /// STD files' temporaries ahead), but it never renames a file, prints or
 /// ends the run: everything a user sees (console lines, file names, their
 /// order, failures and exit statuses) happens in consume, on the calling
-/// thread, exactly as a run on one thread would do it. Only the calling
-/// thread takes the signals that end a run (the second thread blocks them),
-/// so their cleanup never interrupts produce. consume may end the process
-/// while produce is still running; whatever produce calls must stay safe
-/// then (the temporaries made ahead are, see MakeTempAhead).
+/// thread, exactly as a run on one thread would do it. The signals that end
+/// a run are taken there too (the second thread blocks them; on Windows
+/// their handler has a thread of its own), so their cleanup never
+/// interrupts produce. consume may end the process while produce is still
+/// running: whatever produce calls must be safe against that, as
+/// MakeTempAhead is.
 ///
 /// produce runs at most 16 jobs ahead: a job is produce's until it returns
 /// true, then consume's until consume returns, then produce's again for a
