@@ -22,6 +22,20 @@ constexpr int kSpins = 2000;
 
 // Waits until ready() holds: first a bounded spin, then asleep on changed,
 // woken when the other thread crosses half the ring.
+//
+// No wake-up is lost. The sleeper checks wake() under the mutex and the
+// other thread notifies under it, so a notify comes either before that
+// check, which then sees the progress it announces, or once the sleeper
+// waits. Whether to notify is decided without the mutex, from the gap
+// between the counts: the notifier stores its count, then loads the
+// sleeper's, and the sleeper stored its count before wake() loaded the
+// notifier's. All four accesses are seq_cst and so fall in one order: if
+// wake() missed the notifier's store, the notifier's load comes after the
+// sleeper's store and sees the count the sleeper keeps while asleep. The
+// gap then changes by one job a step, and the step that makes it kHalf
+// notifies (the end of produce always does). With acquire and release
+// alone both loads could see older counts, the gap could seem to jump over
+// kHalf, and both threads could end up asleep.
 template <class Ready, class Wake>
 void WaitFor(std::mutex& mutex, std::condition_variable& changed, Ready ready, Wake wake) {
   for (int i = 0; i < kSpins; ++i) {
