@@ -35,8 +35,6 @@ bool WriteLoop(int fd, const char* data, std::size_t size) {
   return true;
 }
 
-HANDLE AsHandle(LockHandle lock) { return reinterpret_cast<HANDLE>(lock); }
-
 }  // namespace
 
 int OpenRegularFile(const std::string& name) {
@@ -182,36 +180,6 @@ bool OlderThan(const std::string& name, std::int64_t seconds) {
                                      t.dwLowDateTime);
   };
   return ticks(data.ftLastWriteTime) < ticks(now) - seconds * 10000000;
-}
-
-// Opened without sharing but for deletion: no other run can open it while
-// this one lives, and this one's cleanup can still remove its name.
-LockHandle CreateLockFile(const std::string&, const std::string& name) {
-  HANDLE lock = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_DELETE,
-                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  return lock == INVALID_HANDLE_VALUE ? -1 : reinterpret_cast<LockHandle>(lock);
-}
-
-LockOwner ProbeLockFile(const std::string& name, LockHandle& ended) {
-  ended = -1;
-  HANDLE lock = CreateFileA(name.c_str(), GENERIC_READ | DELETE, 0, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (lock != INVALID_HANDLE_VALUE) {
-    ended = reinterpret_cast<LockHandle>(lock);
-    return LockOwner::Ended;
-  }
-  DWORD error = GetLastError();
-  if (error == ERROR_SHARING_VIOLATION) return LockOwner::Running;
-  return error == ERROR_FILE_NOT_FOUND ? LockOwner::Ended : LockOwner::Unknown;
-}
-
-void RemoveEndedLock(LockHandle ended, const std::string&) {
-  if (ended != -1) CloseHandle(AsHandle(ended));  // opened to be deleted on close
-}
-
-void RemoveOwnLock(LockHandle own, const std::string& name) {
-  DeleteFileA(name.c_str());
-  CloseHandle(AsHandle(own));
 }
 
 std::uint64_t RandomBits() {

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "system/files.h"
+#include "system/locks.h"
 
 namespace vulconv {
 

@@ -27,6 +27,7 @@
 
 #include "system/console.h"
 #include "system/files.h"
+#include "system/locks.h"
 #include "system/temporaries.h"
 
 namespace vulconv {
