@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <mutex>
 
 #include "system/files.h"
 
@@ -18,7 +19,13 @@ enum SlotState : int { kFree, kTaken, kLive };
 // once no thread may add a name any more.
 std::string names[kSlots];
 std::atomic<int> state[kSlots];
-std::atomic<unsigned> next_slot{0};
+
+// The slots given back, the last on top: the fewest slots serve a run, so
+// their names' memory stays as it was however many files it writes. The
+// handler never takes this lock; it reads only the states.
+std::mutex free_mutex;
+int free_slots[kSlots];
+int free_count = -1;  // -1 until the stack is filled
 
 // Files being made, on any thread, and whether the run is ending. A thread
 // that the handler interrupts while it makes a file never resumes, so the
@@ -30,21 +37,29 @@ thread_local int making_here = 0;
 }  // namespace
 
 int AddCleanupName(const std::string& name) {
-  for (int tries = 0; tries < kSlots; ++tries) {
-    int slot = static_cast<int>(next_slot.fetch_add(1) % kSlots);
-    int expected = kFree;
-    if (!state[slot].compare_exchange_strong(expected, kTaken)) continue;
-    names[slot] = name;
-    state[slot].store(kLive);
-    return slot;
+  int slot = -1;
+  {
+    std::lock_guard<std::mutex> lock(free_mutex);
+    if (free_count < 0) {
+      for (free_count = 0; free_count < kSlots; ++free_count)
+        free_slots[free_count] = kSlots - 1 - free_count;
+    }
+    if (free_count == 0) return -1;
+    slot = free_slots[--free_count];
   }
-  return -1;
+  state[slot].store(kTaken);
+  names[slot] = name;
+  state[slot].store(kLive);
+  return slot;
 }
 
 const std::string& CleanupName(int slot) { return names[slot]; }
 
 void DropCleanupName(int slot) {
-  if (slot >= 0) state[slot].store(kFree);
+  if (slot < 0) return;
+  state[slot].store(kFree);
+  std::lock_guard<std::mutex> lock(free_mutex);
+  free_slots[free_count++] = slot;
 }
 
 bool BeginMaking() {
