@@ -16,13 +16,15 @@ program="cmake g++ make"
 # read the overview's track and picture as QGIS and browsers would;
 # chromium, which renders the campaign page headless as a scientist's
 # browser would, to show that it loads nothing from outside and logs no
-# error; and for the package check:
+# error; parallel (GNU parallel), with which the README's recipe spreads an
+# archive over many machines, tried here on this one; and for the package
+# check:
 # dpkg-dev (dpkg-shlibdeps, which CPack uses for the Depends field), file
 # (CPack reads binaries' types with it), lintian and mandoc (checks of the
 # package and the man page).
 tests="$program libgtest-dev clang-14 libclang-rt-14-dev valgrind
   g++-mingw-w64-x86-64 wine64 python3 python3-ephem gdal-bin librsvg2-bin
-  chromium dpkg-dev file lintian mandoc"
+  chromium parallel dpkg-dev file lintian mandoc"
 
 case "${1-}" in
   program) wanted=$program ;;
