@@ -27,7 +27,7 @@ constexpr std::int64_t kRing = 16;  // jobs produce may run ahead
 
 // How often one side pauses at a pause point, in parts of 1000, and how.
 struct Pace {
-  int stall = 0;  // 3 ms: far past the other side's spin, so it sleeps
+  int stall = 0;  // 3 ms: longer than the other side's spin, so it sleeps
   int nap = 0;    // up to 50 us
   int spin = 0;   // a busy loop of up to 2000 rounds
   int yield = 0;
