@@ -89,8 +89,20 @@ bool ReadTableRow(TableReader& table, TableRow& row) {
       if (!field.empty() && field.back() == '\r') field.pop_back();
       break;
     } else {
+      // The rest of a plain field at once, up to the end of the chunk.
+      std::size_t end = table.at;
+      while (end < table.chunk.size() && table.chunk[end] != ',' && table.chunk[end] != '\n' &&
+             table.chunk[end] != '"')
+        ++end;
       field += static_cast<char>(c);
+      field.append(table.chunk, table.at, end - table.at);
+      bytes += end - table.at;
+      table.at = end;
       state = kPlain;
+      if (bytes > kMaxRow) {
+        table.failed = true;
+        return false;
+      }
     }
   }
   if (table.failed) return false;

@@ -113,12 +113,24 @@ void AppendJsonString(std::string& out, std::string_view text) {
 }
 
 void AppendValidUtf8(std::string& out, std::string_view text) {
-  for (std::size_t at = 0; at < text.size();) {
+  // Runs of valid text are appended whole: tables are nearly all ASCII.
+  std::size_t from = 0, at = 0;
+  while (at < text.size()) {
+    if (static_cast<unsigned char>(text[at]) < 0x80) {
+      ++at;
+      continue;
+    }
     char32_t code = 0;
     int length = Utf8Sequence(text, at, code);
-    out += length == 0 ? kReplacement : text.substr(at, length);
-    at += length == 0 ? 1 : length;
+    if (length > 0) {
+      at += static_cast<std::size_t>(length);
+      continue;
+    }
+    out.append(text.substr(from, at - from));
+    out += kReplacement;
+    from = ++at;
   }
+  out.append(text.substr(from));
 }
 
 void AppendUrlPath(std::string& out, std::string_view name) {
