@@ -50,6 +50,11 @@ struct Batch {
   std::size_t next_print = 0;
   BatchSummary summary;
   int stop = 0;  // the stop signal that came
+  // With --overview: the campaign files, each scan added as it is printed,
+  // while the later ones still run.
+  bool campaign_wanted = false;
+  FileWriter campaign_writer;
+  CampaignFiles campaign;
   // The progress line, on a terminal only.
   bool progress = false;
   std::size_t drawn = 0;  // characters of the line on the screen
@@ -132,6 +137,10 @@ void PrintScan(Batch& b, Scan& scan) {
   }
   AddToSummary(b.summary, scan.name, scan.outcome);
   scan.state = ScanState::Printed;
+  if (b.campaign_wanted && b.stop == 0) {
+    AddCampaignScan(b.campaign, b.campaign_writer,
+                    {scan.name, scan.folder, scan.outcome.converted, scan.outcome.failure});
+  }
 }
 
 // Prints the ended runs that follow the last printed one, in order.
@@ -194,16 +203,6 @@ void WaitForRun(Batch& b) {
   }
 }
 
-void WriteCampaign(const Batch& b) {
-  std::vector<CampaignScan> scans;
-  for (const Scan& scan : b.scans) {
-    scans.push_back({scan.name, scan.folder, scan.outcome.converted, scan.outcome.failure});
-  }
-  FileWriter writer;
-  WriteCampaignFiles(writer, scans);
-  EndFileWriter(writer);
-}
-
 }  // namespace
 
 std::vector<std::string> BatchScanNames(const std::vector<std::string>& names) {
@@ -235,6 +234,7 @@ int RunBatch(const BatchRequest& request) {
   b.jobs = static_cast<std::size_t>(std::clamp(jobs, 1, MaxChildren()));
   b.progress = IsTerminal(stderr);
   b.start = std::chrono::steady_clock::now();
+  b.campaign_wanted = request.choice.overview;
   InterceptStopSignals();
   for (;;) {
     if (b.stop == 0) {
@@ -254,14 +254,16 @@ int RunBatch(const BatchRequest& request) {
     for (Scan& scan : b.scans) {
       if (scan.state == ScanState::Ended) PrintScan(b, scan);
     }
+    RemoveCleanupNames();  // the campaign files' temporaries
     EndBySignal(b.stop);
   }
   PrintLine(SummaryLine(b.summary));
   std::fflush(stdout);
   RestoreStopSignals();
-  if (request.choice.overview) {
+  if (b.campaign_wanted) {
     InstallSignalCleanup();
-    WriteCampaign(b);
+    EndCampaignFiles(b.campaign, b.campaign_writer);
+    EndFileWriter(b.campaign_writer);
   }
   return b.summary.converted == b.scans.size() ? kExitCompleted : kExitFileError;
 }

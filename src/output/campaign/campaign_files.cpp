@@ -16,23 +16,17 @@ namespace {
 // Pieces gather in a string and go to their file once it holds this much.
 constexpr std::size_t kPiece = 1 << 16;
 
-// A file being written and what waits for it.
-struct Output {
-  StreamFile file;
-  std::string text;
-};
-
-Output OpenOutput(FileWriter& writer, const std::string& path) {
-  return Output{OpenStreamFile(writer, path), {}};
+CampaignOutput OpenOutput(FileWriter& writer, const std::string& path) {
+  return CampaignOutput{OpenStreamFile(writer, path), {}};
 }
 
-void Put(Output& output, bool all = false) {
+void Put(CampaignOutput& output, bool all = false) {
   if (output.text.size() < kPiece && !all) return;
   AppendStreamFile(output.file, output.text);
   output.text.clear();
 }
 
-void CloseOutput(Output& output) {
+void CloseOutput(CampaignOutput& output) {
   Put(output, true);
   CloseStreamFile(output.file);
 }
@@ -72,16 +66,9 @@ ScanSummary Summarize(const CampaignScan& scan, MapExtent& extent, int& colours)
   return summary;
 }
 
-// The three files that take the scans' rows and points.
-struct RowOutputs {
-  Output csv, kml, geojson;
-  TableRow header;  // of the first table read: campaign.csv's after "scan"
-  bool any_feature = false;
-};
-
 // Every row of the scan into campaign.csv, its columns put where the
 // first table had them; its points into the tracks.
-void WriteRows(RowOutputs& out, const CampaignScan& scan, const ScanSummary& summary,
+void WriteRows(CampaignRowFiles& out, const CampaignScan& scan, const ScanSummary& summary,
                const std::string& name) {
   TableReader table;
   if (!OpenScanTable(table, scan)) return;
@@ -121,7 +108,7 @@ void WriteRows(RowOutputs& out, const CampaignScan& scan, const ScanSummary& sum
 }
 
 // The line through the scan's points, in both track files at once.
-void WriteLines(RowOutputs& out, const CampaignScan& scan, const ScanSummary& summary,
+void WriteLines(CampaignRowFiles& out, const CampaignScan& scan, const ScanSummary& summary,
                 const std::string& name) {
   TableReader table;
   if (!OpenScanTable(table, scan)) return;
@@ -143,24 +130,25 @@ void WriteLines(RowOutputs& out, const CampaignScan& scan, const ScanSummary& su
   AppendGeoJsonLineTail(out.geojson.text);
 }
 
-void WriteRowFiles(FileWriter& writer, const std::vector<CampaignScan>& scans,
-                   const std::vector<ScanSummary>& summaries) {
-  RowOutputs out;
+void OpenRowFiles(FileWriter& writer, CampaignRowFiles& out) {
   out.csv = OpenOutput(writer, "campaign.csv");
   out.kml = OpenOutput(writer, "campaign.kml");
   out.geojson = OpenOutput(writer, "campaign.geojson");
   AppendKmlHead(out.kml.text);
   AppendGeoJsonHead(out.geojson.text);
-  for (std::size_t i = 0; i < scans.size(); ++i) {
-    const ScanSummary& summary = summaries[i];
-    if (!summary.readable) continue;
-    std::string name;
-    AppendValidUtf8(name, scans[i].name);
-    if (summary.colour >= 0) AppendKmlFolderHead(out.kml.text, name);
-    WriteRows(out, scans[i], summary, name);
-    if (summary.track_points >= 2) WriteLines(out, scans[i], summary, name);
-    if (summary.colour >= 0) AppendKmlFolderTail(out.kml.text);
-  }
+}
+
+void AddRows(CampaignRowFiles& out, const CampaignScan& scan, const ScanSummary& summary) {
+  if (!summary.readable) return;
+  std::string name;
+  AppendValidUtf8(name, scan.name);
+  if (summary.colour >= 0) AppendKmlFolderHead(out.kml.text, name);
+  WriteRows(out, scan, summary, name);
+  if (summary.track_points >= 2) WriteLines(out, scan, summary, name);
+  if (summary.colour >= 0) AppendKmlFolderTail(out.kml.text);
+}
+
+void CloseRowFiles(CampaignRowFiles& out) {
   if (out.header.empty()) out.csv.text += "scan\r\n";
   AppendKmlTail(out.kml.text);
   AppendGeoJsonTail(out.geojson.text);
@@ -169,7 +157,7 @@ void WriteRowFiles(FileWriter& writer, const std::vector<CampaignScan>& scans,
   CloseOutput(out.geojson);
 }
 
-void WriteMapTrack(Output& page, const MapView& view, const CampaignScan& scan,
+void WriteMapTrack(CampaignOutput& page, const MapView& view, const CampaignScan& scan,
                    const ScanSummary& summary) {
   TableReader table;
   if (!OpenScanTable(table, scan)) return;
@@ -189,7 +177,7 @@ void WriteMapTrack(Output& page, const MapView& view, const CampaignScan& scan,
 
 void WritePage(FileWriter& writer, const std::vector<CampaignScan>& scans,
                const std::vector<ScanSummary>& summaries, const MapExtent& extent) {
-  Output page = OpenOutput(writer, "campaign.html");
+  CampaignOutput page = OpenOutput(writer, "campaign.html");
   AppendPageHead(page.text, summaries);
   if (extent.points > 0) {
     MapView view = MakeMapView(extent);
@@ -207,14 +195,27 @@ void WritePage(FileWriter& writer, const std::vector<CampaignScan>& scans,
 
 }  // namespace
 
-void WriteCampaignFiles(FileWriter& writer, const std::vector<CampaignScan>& scans) {
-  std::vector<ScanSummary> summaries;
-  MapExtent extent;
-  int colours = 0;
-  for (const CampaignScan& scan : scans) summaries.push_back(Summarize(scan, extent, colours));
-  StartOutputFolder(writer, "");
-  WriteRowFiles(writer, scans, summaries);
-  WritePage(writer, scans, summaries, extent);
+void AddCampaignScan(CampaignFiles& campaign, FileWriter& writer, const CampaignScan& scan) {
+  // Opened with the first scan, after its run: a batch that cannot write
+  // converts its scans as it would without --overview.
+  if (!campaign.open) {
+    StartOutputFolder(writer, "");
+    OpenRowFiles(writer, campaign.rows);
+    campaign.open = true;
+  }
+  campaign.scans.push_back(scan);
+  campaign.summaries.push_back(Summarize(scan, campaign.extent, campaign.colours));
+  AddRows(campaign.rows, scan, campaign.summaries.back());
+}
+
+void EndCampaignFiles(CampaignFiles& campaign, FileWriter& writer) {
+  if (!campaign.open) {
+    StartOutputFolder(writer, "");
+    OpenRowFiles(writer, campaign.rows);
+    campaign.open = true;
+  }
+  CloseRowFiles(campaign.rows);
+  WritePage(writer, campaign.scans, campaign.summaries, campaign.extent);
   CommitBatch(writer);
 }
 

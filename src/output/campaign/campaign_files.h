@@ -4,14 +4,18 @@
 // campaign.geojson) and one self-contained page with a map of the tracks
 // and a table of the scans (campaign.html).
 //
-// The scans' tables are streamed, once for each file that needs them:
-// memory does not grow with the number of spectra.
+// The scans' tables are streamed, once for each file that needs them, and
+// the rows written while later scans still run: memory does not grow with
+// the number of spectra.
 #ifndef VULCONV_OUTPUT_CAMPAIGN_CAMPAIGN_FILES_H_
 #define VULCONV_OUTPUT_CAMPAIGN_CAMPAIGN_FILES_H_
 
 #include <string>
 #include <vector>
 
+#include "output/campaign/campaign_map.h"
+#include "output/campaign/campaign_summary.h"
+#include "system/stream_file.h"
 #include "system/write_batch.h"
 
 namespace vulconv {
@@ -23,10 +27,37 @@ struct CampaignScan {
   std::string failure;        // when not: its last console line
 };
 
-/// Writes campaign.csv, campaign.kml, campaign.geojson and campaign.html
-/// into the working folder from the overview files of the scans' runs,
-/// in the order given, and commits them.
-void WriteCampaignFiles(FileWriter& writer, const std::vector<CampaignScan>& scans);
+/// A file being written and the text that waits for it.
+struct CampaignOutput {
+  StreamFile file;
+  std::string text;
+};
+
+/// The three files that take the scans' rows and points.
+struct CampaignRowFiles {
+  CampaignOutput csv, kml, geojson;
+  std::vector<std::string> header;  // of the first table read: campaign.csv's after "scan"
+  bool any_feature = false;
+};
+
+/// The campaign while its scans are added, one by one as their runs end.
+struct CampaignFiles {
+  bool open = false;
+  CampaignRowFiles rows;
+  std::vector<CampaignScan> scans;
+  std::vector<ScanSummary> summaries;  // a fixed size each
+  MapExtent extent;                    // of every track so far
+  int colours = 0;                     // tracks given a colour so far
+};
+
+/// Adds the next scan, in the order of the names, once its run ended: its
+/// rows and track join campaign.csv, campaign.kml and campaign.geojson,
+/// written through writer into the working folder.
+void AddCampaignScan(CampaignFiles& campaign, FileWriter& writer, const CampaignScan& scan);
+
+/// After the last scan: ends those three files, writes campaign.html and
+/// commits the four.
+void EndCampaignFiles(CampaignFiles& campaign, FileWriter& writer);
 
 }  // namespace vulconv
 
