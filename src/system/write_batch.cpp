@@ -24,6 +24,9 @@ constexpr std::int64_t kBatchBytes = std::int64_t{32} << 20;
   EndRunOnFile(what, name);
 }
 
+// A folder as a failure names it: the working folder is ".".
+std::string Shown(const WriterFolder& folder) { return folder.name.empty() ? "." : folder.name; }
+
 // The folder of path, with its separator.
 std::string_view FolderOf(const std::string& path) {
   std::size_t end = path.size();
@@ -127,7 +130,7 @@ void CommitBatch(FileWriter& writer) {
   if (count == 0) return;
   if (!writer.flush_each_file) {
     for (const WriterFolder& folder : writer.folders) {
-      if (folder.in_batch && !FlushFileSystem(folder.fd)) Fail(writer, "Could not write", folder.name);
+      if (folder.in_batch && !FlushFileSystem(folder.fd)) Fail(writer, "Could not write", Shown(folder));
     }
   }
   for (std::size_t i = 0; i < count; ++i) {
@@ -144,7 +147,7 @@ void CommitBatch(FileWriter& writer) {
   PrintHeldLines(writer.held, count);
   HoldLinesBehind(writer.held, 0);
   for (WriterFolder& folder : writer.folders) {
-    if (folder.in_batch && !FlushFolder(folder.fd)) Fail(writer, "Could not write", folder.name);
+    if (folder.in_batch && !FlushFolder(folder.fd)) Fail(writer, "Could not write", Shown(folder));
     folder.in_batch = false;
   }
 }
