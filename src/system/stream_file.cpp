@@ -12,10 +12,7 @@ constexpr std::size_t kStreamChunk = 1 << 14;
 
 StreamFile OpenStream(FileWriter& writer, const std::string& path) {
   StreamFile file;
-  file.writer = &writer;
-  file.path = path;
-  file.fd = CreateTemporary(writer, path, true, file.slot);
-  if (file.fd < 0) FailWriting(writer, "Could not create", path);
+  if (!TryOpenStreamFile(writer, path, file)) FailWriting(writer, "Could not create", path);
   return file;
 }
 
@@ -30,6 +27,14 @@ void WriteBuffered(StreamFile& file) {
 }
 
 }  // namespace
+
+bool TryOpenStreamFile(FileWriter& writer, const std::string& path, StreamFile& file) {
+  file = StreamFile{};
+  file.writer = &writer;
+  file.path = path;
+  file.fd = CreateTemporary(writer, path, true, file.slot);
+  return file.fd >= 0;
+}
 
 StreamFile OpenStreamFile(FileWriter& writer, const std::string& path) {
   return OpenStream(writer, path);

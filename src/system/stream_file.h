@@ -27,6 +27,10 @@ struct StreamFile {
 /// run with -1 after "Could not create <path>\r\n" when it cannot be made.
 StreamFile OpenStreamFile(FileWriter& writer, const std::string& path);
 
+/// OpenStreamFile, but false when the temporary cannot be made, and the
+/// run goes on.
+bool TryOpenStreamFile(FileWriter& writer, const std::string& path, StreamFile& file);
+
 /// A temporary beside path for the bytes that file needs at its end; its
 /// failures name path.
 StreamFile OpenScratchFile(FileWriter& writer, const std::string& path);

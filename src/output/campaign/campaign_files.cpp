@@ -130,12 +130,22 @@ void WriteLines(CampaignRowFiles& out, const CampaignScan& scan, const ScanSumma
   AppendGeoJsonLineTail(out.geojson.text);
 }
 
-void OpenRowFiles(FileWriter& writer, CampaignRowFiles& out) {
-  out.csv = OpenOutput(writer, "campaign.csv");
-  out.kml = OpenOutput(writer, "campaign.kml");
-  out.geojson = OpenOutput(writer, "campaign.geojson");
+// Opens the three row files once; a file that cannot be made is named in
+// campaign.unmade, and the campaign is left until its end.
+void OpenRowFiles(FileWriter& writer, CampaignFiles& campaign) {
+  if (campaign.open || !campaign.unmade.empty()) return;
+  StartOutputFolder(writer, "");
+  CampaignRowFiles& out = campaign.rows;
+  for (auto [output, name] : {std::pair{&out.csv, "campaign.csv"}, {&out.kml, "campaign.kml"},
+                              {&out.geojson, "campaign.geojson"}}) {
+    if (!TryOpenStreamFile(writer, name, output->file)) {
+      campaign.unmade = name;
+      return;
+    }
+  }
   AppendKmlHead(out.kml.text);
   AppendGeoJsonHead(out.geojson.text);
+  campaign.open = true;
 }
 
 void AddRows(CampaignRowFiles& out, const CampaignScan& scan, const ScanSummary& summary) {
@@ -196,24 +206,19 @@ void WritePage(FileWriter& writer, const std::vector<CampaignScan>& scans,
 }  // namespace
 
 void AddCampaignScan(CampaignFiles& campaign, FileWriter& writer, const CampaignScan& scan) {
-  // Opened with the first scan, after its run: a batch that cannot write
-  // converts its scans as it would without --overview.
-  if (!campaign.open) {
-    StartOutputFolder(writer, "");
-    OpenRowFiles(writer, campaign.rows);
-    campaign.open = true;
-  }
+  // Opened with the first scan, after its run; a file that cannot be made
+  // fails the batch only at its end, once every scan was converted and
+  // printed as without --overview.
+  OpenRowFiles(writer, campaign);
+  if (!campaign.open) return;
   campaign.scans.push_back(scan);
   campaign.summaries.push_back(Summarize(scan, campaign.extent, campaign.colours));
   AddRows(campaign.rows, scan, campaign.summaries.back());
 }
 
 void EndCampaignFiles(CampaignFiles& campaign, FileWriter& writer) {
-  if (!campaign.open) {
-    StartOutputFolder(writer, "");
-    OpenRowFiles(writer, campaign.rows);
-    campaign.open = true;
-  }
+  OpenRowFiles(writer, campaign);
+  if (!campaign.open) FailWriting(writer, "Could not create", campaign.unmade);
   CloseRowFiles(campaign.rows);
   WritePage(writer, campaign.scans, campaign.summaries, campaign.extent);
   CommitBatch(writer);

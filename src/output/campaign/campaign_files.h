@@ -43,6 +43,7 @@ struct CampaignRowFiles {
 /// The campaign while its scans are added, one by one as their runs end.
 struct CampaignFiles {
   bool open = false;
+  std::string unmade;  // a file that could not be made: the campaign ends there
   CampaignRowFiles rows;
   std::vector<CampaignScan> scans;
   std::vector<ScanSummary> summaries;  // a fixed size each
@@ -56,7 +57,8 @@ struct CampaignFiles {
 void AddCampaignScan(CampaignFiles& campaign, FileWriter& writer, const CampaignScan& scan);
 
 /// After the last scan: ends those three files, writes campaign.html and
-/// commits the four.
+/// commits the four. Ends the run with -1 after "Could not create NAME"
+/// when one of them could not be made.
 void EndCampaignFiles(CampaignFiles& campaign, FileWriter& writer);
 
 }  // namespace vulconv
