@@ -89,6 +89,9 @@ void PrintCapturedOutput(const ChildProcess& child) {
   std::fflush(stderr);
   CopyCaptured(child, Captured::Out, stdout);
   CopyCaptured(child, Captured::Err, stderr);
+  // A block shows whole as soon as it is ready, also in a file or a pipe
+  // that someone watches.
+  std::fflush(stdout);
 }
 
 void AddToSummary(BatchSummary& summary, const std::string& name, const ScanOutcome& outcome) {
