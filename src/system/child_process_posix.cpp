@@ -84,11 +84,18 @@ bool StartChild(const std::string& exe, const std::vector<std::string>& args,
   // A process group of its own: a Ctrl-C on the terminal reaches the batch
   // alone, which passes it on once, as a second one could cut a child's
   // cleanup short.
+  // The signals passed on take their default action until the run sets
+  // its handler: a batch started in the background has them ignored, and a
+  // run that inherited that would not stop when told to.
   posix_spawnattr_t attr;
   posix_spawnattr_init(&attr);
   posix_spawnattr_setsigmask(&attr, &mask_before);
+  sigset_t passed_on = WaitedSignals();
+  sigdelset(&passed_on, SIGCHLD);
+  posix_spawnattr_setsigdefault(&attr, &passed_on);
   posix_spawnattr_setpgroup(&attr, 0);
-  posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setflags(&attr,
+                           POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
   std::vector<char*> argv;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
