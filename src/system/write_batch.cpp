@@ -55,7 +55,10 @@ std::size_t StartFolder(FileWriter& writer, std::string_view name) {
   if (BeginMaking()) {
     folder.lock_slot = AddCleanupName(lock);
     folder.lock = CreateLockFile(folder.name, lock);
-    if (folder.lock == -1) DropCleanupName(folder.lock_slot), folder.lock_slot = -1;
+    if (folder.lock == -1) {
+      DropCleanupName(folder.lock_slot);
+      folder.lock_slot = -1;
+    }
     EndMaking();
   }
   RemoveEndedRunsTemporaries(folder.name, writer.run);
