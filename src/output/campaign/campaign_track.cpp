@@ -53,12 +53,6 @@ void AppendPosition(std::string& out, const TableRow& row, const TableColumns& c
   out.append(Field(row, columns.altitude));
 }
 
-void AppendKmlData(std::string& out, std::string_view name, std::string_view value) {
-  out.append("<Data name=\"").append(name).append("\"><value>");
-  AppendXmlText(out, value);
-  out += "</value></Data>\n";
-}
-
 void AppendJsonMember(std::string& out, std::string_view name, std::string_view number) {
   out.append(",\"").append(name).append("\":").append(number);
 }

@@ -22,14 +22,6 @@ bool HasElevation(const OverviewRow& row) {
   return row.has_angles && std::isfinite(row.elevation);
 }
 
-void AppendKmlData(std::string& out, std::string_view name, std::string_view value) {
-  out += "<Data name=\"";
-  out += name;
-  out += "\"><value>";
-  AppendXmlText(out, value);
-  out += "</value></Data>\n";
-}
-
 // A JSON member: comma, "name": and the value to come.
 void AppendJsonName(std::string& out, std::string_view name) {
   out += ",\"";

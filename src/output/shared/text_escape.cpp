@@ -133,6 +133,12 @@ void AppendValidUtf8(std::string& out, std::string_view text) {
   out.append(text.substr(from));
 }
 
+void AppendKmlData(std::string& out, std::string_view name, std::string_view value) {
+  out.append("<Data name=\"").append(name).append("\"><value>");
+  AppendXmlText(out, value);
+  out += "</value></Data>\n";
+}
+
 void AppendUrlPath(std::string& out, std::string_view name) {
   static const char kHex[] = "0123456789ABCDEF";
   for (char c : name) {

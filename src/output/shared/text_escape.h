@@ -30,6 +30,10 @@ void AppendValidUtf8(std::string& out, std::string_view text);
 /// "-._~" as they are, every other byte as %XX.
 void AppendUrlPath(std::string& out, std::string_view name);
 
+/// A KML <Data> element of ExtendedData: its name as given (a fixed word),
+/// its value as XML text.
+void AppendKmlData(std::string& out, std::string_view name, std::string_view value);
+
 }  // namespace vulconv
 
 #endif  // VULCONV_OUTPUT_SHARED_TEXT_ESCAPE_H_
